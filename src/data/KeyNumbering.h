@@ -1,0 +1,41 @@
+#pragma once
+
+#include "data/Status.h"
+
+#include <QSet>
+#include <QSqlDatabase>
+#include <QString>
+#include <optional>
+
+// How a new record's number is chosen, for every numbered table in one place.
+namespace Keys {
+
+enum class Kind { Customer, Product, Supplier, Order, Expense };
+
+struct Rule
+{
+    QString table;
+    QString column;
+    bool lowestFree;     // lowest free number, else one more than the last
+    int limit;           // lowest free: numbers 1..limit-1; else the highest number allowed
+    int first;           // the number of the first record of an empty table
+    QString limitMessage;
+};
+const Rule &rule(Kind kind);
+
+// The lowest number from 1 to limit-1 that `used` lacks; `first` when `used` is
+// empty; nothing when every number is taken.
+std::optional<int> lowestFree(const QSet<int> &used, int limit, int first = 0);
+// One more than `last`; `first` when there is no last; nothing past `max`.
+std::optional<int> afterLast(std::optional<int> last, int max, int first);
+
+struct NewKey
+{
+    Status status;              // a failure to read the table
+    std::optional<int> number;  // nothing when the numbers are used up
+    QString limitMessage;       // the message for that case
+};
+// The number for a new record of `kind`, read from the table as it is now.
+NewKey next(QSqlDatabase db, Kind kind);
+
+} // namespace Keys

@@ -1,0 +1,71 @@
+#include "shell/MaskedEdit.h"
+
+#include "data/TextRules.h"
+
+#include <QKeyEvent>
+
+MaskedEdit::MaskedEdit(QWidget *parent) : QLineEdit(parent) {}
+
+void MaskedEdit::setMask(const QString &mask)
+{
+    // '#' is a digit place; other characters are literals (escaped for Qt).
+    QString qtMask;
+    for (QChar c : mask) {
+        if (c == QLatin1Char('#'))
+            qtMask += QLatin1Char('0');
+        else if (QStringLiteral("AaNnXx90Dd#HhBb><![]{}\\;").contains(c))
+            qtMask += QLatin1Char('\\') + c;
+        else
+            qtMask += c;
+    }
+    setInputMask(mask.isEmpty() ? QString() : qtMask + QStringLiteral(";_"));
+}
+
+void MaskedEdit::setDisplayFormat(const QString &format)
+{
+    m_format = format;
+    if (!hasFocus())
+        applyFormat();
+}
+
+void MaskedEdit::setKeyFilter(std::function<bool(QChar)> filter)
+{
+    m_filter = std::move(filter);
+}
+
+void MaskedEdit::setText(const QString &text)
+{
+    QLineEdit::setText(text);
+    if (!hasFocus())
+        applyFormat();
+}
+
+void MaskedEdit::applyFormat()
+{
+    if (m_format.isEmpty() || !inputMask().isEmpty())
+        return;
+    if (const auto value = TextRules::toNumber(text()))
+        QLineEdit::setText(TextRules::format(*value, m_format));
+}
+
+void MaskedEdit::focusOutEvent(QFocusEvent *event)
+{
+    QLineEdit::focusOutEvent(event);
+    applyFormat();
+}
+
+void MaskedEdit::keyPressEvent(QKeyEvent *event)
+{
+    if (m_filter && !isReadOnly() && event->key() != Qt::Key_Delete) {
+        QChar typed;
+        if (event->key() == Qt::Key_Backspace)
+            typed = QChar(8);
+        else if (!event->text().isEmpty() && event->text().at(0).isPrint())
+            typed = event->text().at(0);
+        if (!typed.isNull() && !(event->modifiers() & Qt::ControlModifier) && !m_filter(typed)) {
+            event->accept();
+            return;
+        }
+    }
+    QLineEdit::keyPressEvent(event);
+}

@@ -1,0 +1,220 @@
+#include "shell/Printer.h"
+
+#include "shell/Messages.h"
+
+#include <QDir>
+#include <QFontMetrics>
+#include <QPageLayout>
+#include <QPainter>
+#include <QPicture>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QWidget>
+
+namespace {
+
+QString g_pdfDirectory;
+bool g_toldNoPrinter = false;
+
+QFont printFont()
+{
+    return QFont(QStringLiteral("DejaVu Sans"), 10);
+}
+
+// Job names become part of a file name: keep letters and digits, the rest turns
+// into single hyphens.
+QString sanitized(const QString &jobName)
+{
+    QString name;
+    for (QChar c : jobName) {
+        const bool keep = c.isLetterOrNumber() || c == u'_';
+        if (keep)
+            name += c;
+        else if (!name.isEmpty() && !name.endsWith(u'-'))
+            name += u'-';
+    }
+    while (name.endsWith(u'-'))
+        name.chop(1);
+    name.truncate(60);
+    return name.isEmpty() ? QStringLiteral("job") : name;
+}
+
+// One more than the highest number already in `dir`, so names sort in job order.
+QString nextPdfFile(const QString &dir, const QString &jobName)
+{
+    static const QRegularExpression numbered(QStringLiteral("^corvana-(\\d+)-.*\\.pdf$"));
+    int highest = 0;
+    const QStringList existing = QDir(dir).entryList({QStringLiteral("corvana-*.pdf")}, QDir::Files);
+    for (const QString &file : existing) {
+        const QRegularExpressionMatch match = numbered.match(file);
+        if (match.hasMatch())
+            highest = std::max(highest, match.captured(1).toInt());
+    }
+    const QString number = QStringLiteral("%1").arg(highest + 1, 4, 10, QLatin1Char('0'));
+    return QDir(dir).filePath(QStringLiteral("corvana-%1-%2.pdf").arg(number, sanitized(jobName)));
+}
+
+// The folder jobs go to as PDF files, or empty for the default printer.
+QString pdfTarget()
+{
+    if (!g_pdfDirectory.isEmpty())
+        return g_pdfDirectory;
+    if (!QPrinterInfo::defaultPrinter().isNull())
+        return QString();
+
+    QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (documents.isEmpty())
+        documents = QDir::homePath();
+    const QString dir = documents + QStringLiteral("/Corvana prints");
+    QDir().mkpath(dir);
+    if (!g_toldNoPrinter) {
+        g_toldNoPrinter = true;
+        Msg::show(nullptr,
+                  QStringLiteral("No printer was found. Printed documents are saved as PDF files in ")
+                      + dir + QStringLiteral("."),
+                  QStringLiteral("Print"), Msg::Buttons::Ok, Msg::Icon::Information);
+    }
+    return dir;
+}
+
+void prepare(QPrinter &printer, const QString &jobName, Printer::Result &result)
+{
+    printer.setDocName(jobName);
+    printer.setCreator(QStringLiteral("Corvana"));
+    printer.setPageMargins(QMarginsF(0.75, 0.75, 0.75, 0.75), QPageLayout::Inch);
+    const QString dir = pdfTarget();
+    if (dir.isEmpty())
+        return;
+    result.pdfFile = nextPdfFile(dir, jobName);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(result.pdfFile);
+}
+
+bool begin(QPainter &painter, QPrinter &printer, Printer::Result &result)
+{
+    if (painter.begin(&printer))
+        return true;
+    result.ok = false;
+    result.error = result.pdfFile.isEmpty()
+        ? QStringLiteral("The printer %1 could not be started.").arg(printer.printerName())
+        : QStringLiteral("The file %1 could not be written.").arg(result.pdfFile);
+    return false;
+}
+
+// The longest start of `text` no wider than `width`; at least one character.
+qsizetype fittingLength(const QString &text, const QFontMetrics &metrics, int width)
+{
+    qsizetype low = 1, high = text.size();
+    while (low < high) {
+        const qsizetype mid = (low + high + 1) / 2;
+        if (metrics.horizontalAdvance(text.left(mid)) <= width)
+            low = mid;
+        else
+            high = mid - 1;
+    }
+    if (low < text.size() && text.at(low - 1).isHighSurrogate() && low > 1)
+        --low;
+    return low;
+}
+
+// Splits one item into lines no wider than `width`, breaking at blanks where
+// possible and inside a word only when the word alone is too wide.
+QStringList wrapped(const QString &item, const QFontMetrics &metrics, int width)
+{
+    QStringList lines;
+    QString rest = item;
+    while (metrics.horizontalAdvance(rest) > width) {
+        const qsizetype fits = fittingLength(rest, metrics, width);
+        const qsizetype blank = rest.left(fits + 1).lastIndexOf(u' ');
+        if (blank > 0) {
+            lines << rest.left(blank);
+            rest = rest.mid(blank + 1);
+        } else {
+            lines << rest.left(fits);
+            rest = rest.mid(fits);
+        }
+    }
+    lines << rest;
+    return lines;
+}
+
+} // namespace
+
+namespace Printer {
+
+Result printLines(const QStringList &lines, const QString &jobName)
+{
+    Result result;
+    QPrinter printer(QPrinter::HighResolution);
+    prepare(printer, jobName, result);
+    QPainter painter;
+    if (!begin(painter, printer, result))
+        return result;
+
+    const QFont font = printFont();
+    painter.setFont(font);
+    const QFontMetrics metrics(font, &printer);
+    const int width = printer.width();
+    const int height = printer.height();
+    const int step = metrics.lineSpacing();
+
+    int y = 0;
+    for (const QString &item : lines) {
+        for (const QString &line : wrapped(item, metrics, width)) {
+            if (y > 0 && y + step > height) {
+                printer.newPage();
+                y = 0;
+            }
+            painter.drawText(0, y + metrics.ascent(), line);
+            y += step;
+        }
+    }
+    painter.end();
+    return result;
+}
+
+Result printWidget(QWidget *widget, const QString &jobName)
+{
+    Result result;
+    QPrinter printer(QPrinter::ScreenResolution);
+    prepare(printer, jobName, result);
+    QPainter painter;
+    if (!begin(painter, printer, result))
+        return result;
+
+    // Drawn as vector output at screen size (one widget pixel per screen pixel
+    // of the printer's resolution), shrunk only when it does not fit the page.
+    const QSize size = widget->size();
+    double scale = double(printer.logicalDpiX()) / widget->logicalDpiX();
+    if (size.width() > 0 && size.height() > 0) {
+        scale = std::min({scale, double(printer.width()) / size.width(),
+                          double(printer.height()) / size.height()});
+    }
+    // QWidget::render() rasterises when it paints on a printer directly; recorded
+    // into a picture first, the text is replayed as text.
+    QPicture picture;
+    QPainter recorder(&picture);
+    widget->render(&recorder, QPoint(), QRegion(), QWidget::DrawChildren);
+    recorder.end();
+
+    painter.scale(scale, scale);
+    painter.drawPicture(0, 0, picture);
+    painter.end();
+    return result;
+}
+
+void setPdfDirectory(const QString &dir)
+{
+    g_pdfDirectory = dir;
+    if (!dir.isEmpty())
+        QDir().mkpath(dir);
+}
+
+QString pdfDirectory()
+{
+    return g_pdfDirectory;
+}
+
+} // namespace Printer

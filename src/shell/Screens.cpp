@@ -1,0 +1,30 @@
+#include "shell/Screens.h"
+
+#include <QHash>
+
+namespace Screens {
+namespace {
+
+QHash<QString, Entry> &table()
+{
+    static QHash<QString, Entry> entries;
+    return entries;
+}
+
+} // namespace
+
+void add(const QString &name, Entry entry) { table().insert(name, std::move(entry)); }
+
+const Entry *find(const QString &name)
+{
+    auto it = table().constFind(name);
+    return it == table().cend() ? nullptr : &it.value();
+}
+
+void clear() { table().clear(); }
+
+void registerAll()
+{
+}
+
+} // namespace Screens

@@ -1,0 +1,82 @@
+#include "shell/Startup.h"
+
+#include "data/Database.h"
+#include "data/Settings.h"
+#include "shell/Messages.h"
+#include "shell/Printer.h"
+#include "shell/Screens.h"
+#include "shell/fmMain.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+
+namespace Startup {
+
+Options parseOptions(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription("Corvana: records of a small business.");
+    parser.addHelpOption();
+    const QCommandLineOption database("database", "Use FILE instead of CVN.db.", "FILE");
+    const QCommandLineOption pdf("print-to-pdf", "Write every print job as a PDF in DIR.", "DIR");
+    parser.addOption(database);
+    parser.addOption(pdf);
+    Options options;
+    if (!parser.parse(arguments)) {
+        options.error = parser.errorText();
+        return options;
+    }
+    if (parser.isSet("help"))
+        options.error = parser.helpText();
+    options.database = parser.value(database);
+    options.pdfFolder = parser.value(pdf);
+    return options;
+}
+
+Status openData(const QString &path)
+{
+    const QString shown = QDir::toNativeSeparators(path);
+    if (Status s = Database::open(path); !s)
+        return Status::failure(QStringLiteral("Corvana cannot open the database file\n%1\n\n%2").arg(shown, s.message()));
+    if (Status s = LoadSettings(Database::connection()); !s) {
+        Database::close();
+        return Status::failure(QStringLiteral("Corvana cannot read the business defaults in the database file\n%1\n\n%2")
+                                   .arg(shown, s.message()));
+    }
+    return {};
+}
+
+int run(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("Corvana");
+    QApplication::setOrganizationName("Corvana");
+    QApplication::setApplicationVersion("2.3");
+
+    const Options options = parseOptions(QApplication::arguments());
+    if (!options.error.isEmpty()) {
+        Msg::show(nullptr, options.error, "Corvana", Msg::Buttons::Ok, Msg::Icon::Critical);
+        return 2;
+    }
+    if (!options.pdfFolder.isEmpty())
+        Printer::setPdfDirectory(options.pdfFolder);
+
+    const QString path = options.database.isEmpty() ? Database::defaultPath() : options.database;
+    if (Status s = openData(path); !s) {
+        Msg::show(nullptr, s.message(), "Corvana", Msg::Buttons::Ok, Msg::Icon::Critical);
+        return 1;
+    }
+
+    Screens::registerAll();
+    int result = 0;
+    {
+        fmMain main;
+        main.show();
+        result = app.exec();
+    }
+    Database::close();
+    return result;
+}
+
+} // namespace Startup

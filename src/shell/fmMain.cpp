@@ -1,0 +1,102 @@
+#include "shell/fmMain.h"
+
+#include "shell/Navigator.h"
+
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QMdiArea>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+fmMain::fmMain(QWidget *parent) : QMainWindow(parent)
+{
+    setObjectName("fmMain");
+    setWindowTitle("Corvana - 2.3 Welcome");
+
+    auto *central = new QWidget(this);
+    auto *layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(createButtonBar());
+    m_area = new QMdiArea(central);
+    m_area->setObjectName("mdiArea");
+    m_area->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_area->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    layout->addWidget(m_area, 1);
+    setCentralWidget(central);
+
+    m_navigator = new Navigator(m_area, this);
+    resize(1024, 720);
+}
+
+QWidget *fmMain::createButtonBar()
+{
+    auto *bar = new QFrame(this);
+    bar->setObjectName("Picture1");
+    bar->setFrameShape(QFrame::StyledPanel);
+    auto *row = new QHBoxLayout(bar);
+    row->setContentsMargins(8, 6, 8, 6);
+    const struct { const char *name; const char *caption; void (fmMain::*handler)(); } buttons[] = {
+        {"cmCustomers", "Customers", &fmMain::cmCustomers_Click},
+        {"cmInventory", "Inventory", &fmMain::cmInventory_Click},
+        {"cmOrders", "Orders", &fmMain::cmOrders_Click},
+        {"cmBookKeeping", "Bookkeeping", &fmMain::cmBookKeeping_Click},
+        {"cmadministrative", "Administrative", &fmMain::cmadministrative_Click},
+        {"cmExit", "Exit", &fmMain::cmExit_Click},
+    };
+    for (const auto &b : buttons) {
+        auto *button = new QPushButton(tr(b.caption), bar);
+        button->setObjectName(b.name);
+        button->setMinimumSize(120, 34);
+        connect(button, &QPushButton::clicked, this, b.handler);
+        row->addWidget(button);
+    }
+    row->addStretch(1);
+    return bar;
+}
+
+void fmMain::openThenUnload(const QString &screen, const QStringList &unload)
+{
+    m_navigator->open(screen);
+    for (const QString &name : unload)
+        m_navigator->unload(name);
+}
+
+void fmMain::cmCustomers_Click()
+{
+    openThenUnload("fmCustomers", {"fmSuppliers", "fmOrders", "fmAdministrative", "fmBookkeeping"});
+}
+
+void fmMain::cmInventory_Click()
+{
+    // Always a freshly loaded inventory screen, re-read from the file.
+    m_navigator->unload("fmInventory");
+    openThenUnload("fmInventory", {"fmCustomers", "fmOrders", "fmAdministrative", "fmBookkeeping"});
+}
+
+void fmMain::cmOrders_Click()
+{
+    openThenUnload("fmOrders", {"fmCustomers", "fmInventory", "fmAdministrative", "fmBookkeeping"});
+}
+
+void fmMain::cmBookKeeping_Click()
+{
+    openThenUnload("fmBookkeeping", {"fmInventory", "fmOrders", "fmAdministrative", "fmCustomers"});
+}
+
+void fmMain::cmadministrative_Click()
+{
+    openThenUnload("fmAdministrative", {"fmCustomers", "fmInventory", "fmOrders", "fmBookkeeping"});
+}
+
+void fmMain::cmExit_Click()
+{
+    close();
+}
+
+void fmMain::closeEvent(QCloseEvent *event)
+{
+    // Every screen unloads with the main window; nothing is asked or saved.
+    m_navigator->unloadAll();
+    event->accept();
+}
