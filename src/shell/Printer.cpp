@@ -20,7 +20,7 @@ bool g_toldNoPrinter = false;
 
 QFont printFont()
 {
-    return QFont(QStringLiteral("DejaVu Sans"), 10);
+    return Printer::withoutLigatures(QFont(QStringLiteral("DejaVu Sans"), 10));
 }
 
 // Job names become part of a file name: keep letters and digits, the rest turns
@@ -203,6 +203,13 @@ Result printWidget(QWidget *widget, const QString &jobName)
     painter.drawPicture(0, 0, picture);
     painter.end();
     return result;
+}
+
+QFont withoutLigatures(QFont font)
+{
+    // Any letter spacing turns ligatures off, so "flour" stays searchable in a PDF.
+    font.setLetterSpacing(QFont::PercentageSpacing, 100.001);
+    return font;
 }
 
 void setPdfDirectory(const QString &dir)

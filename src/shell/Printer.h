@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFont>
 #include <QString>
 #include <QStringList>
 
@@ -24,6 +25,10 @@ Result printLines(const QStringList &lines, const QString &jobName);
 // Prints the widget's client area as it is drawn now, at screen size, onto one
 // page; its text stays text in a PDF.
 Result printWidget(QWidget *widget, const QString &jobName);
+
+// The font with ligatures turned off: printed "fl" and "fi" stay two letters, so
+// the text of a PDF can be searched for what was typed.
+QFont withoutLigatures(QFont font);
 
 // Sends every following job to PDF files in `dir` (created if needed); an empty
 // text returns to the default printer.

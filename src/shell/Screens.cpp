@@ -1,5 +1,7 @@
 #include "shell/Screens.h"
 
+#include "customers/fmCustomers.h"
+
 #include <QHash>
 
 namespace Screens {
@@ -25,6 +27,7 @@ void clear() { table().clear(); }
 
 void registerAll()
 {
+    add("fmCustomers", {[] { return new fmCustomers; }});
 }
 
 } // namespace Screens

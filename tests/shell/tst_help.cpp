@@ -135,7 +135,6 @@ void tst_Help::boxesAreReadOnly()
     QTest::keyClick(box, Qt::Key_Delete);
     QTest::keyClick(box, Qt::Key_Return);
     QCOMPARE(shownText(box), before);
-    QVERIFY(help.isVisible());
 }
 
 void tst_Help::boxesStackInOrder()

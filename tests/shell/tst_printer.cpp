@@ -47,6 +47,8 @@ private slots:
     void longLineIsWrappedNotCut();
     void jobFilesSortInJobOrder();
     void widgetTextStaysText();
+    void unwritableFolderIsReported_data();
+    void unwritableFolderIsReported();
 
 private:
     QString newestPdf() const;
@@ -102,6 +104,12 @@ void tst_Printer::linesComeOutInOrder()
     QCOMPARE(result.pdfFile, newestPdf());
 
     const QString text = pdfText(result.pdfFile);
+    QStringList firstRows;
+    for (const QString &row : text.split(u'\n').mid(0, 7))
+        firstRows << row.simplified();
+    const QStringList expectedRows = {lines[0], lines[1], lines[2], QString(), lines[4], QString(), lines[6]};
+    QCOMPARE(firstRows, expectedRows);
+
     lines.removeAt(5);
     lines.removeAt(3);
     QCOMPARE(textLines(text), lines);
@@ -170,6 +178,34 @@ void tst_Printer::widgetTextStaysText()
     QVERIFY2(text.contains(QStringLiteral("Chocolate Cake")), qPrintable(text));
     QVERIFY(text.contains(QStringLiteral("Flour 2 cups")));
     QVERIFY(QFileInfo(result.pdfFile).size() < 200 * 1024);
+}
+
+void tst_Printer::unwritableFolderIsReported_data()
+{
+    QTest::addColumn<bool>("widget");
+
+    QTest::newRow("lines") << false;
+    QTest::newRow("widget") << true;
+}
+
+void tst_Printer::unwritableFolderIsReported()
+{
+    QFETCH(bool, widget);
+
+    // A folder below a plain file can be neither created nor written.
+    const QString blocker = QDir(folder.path()).filePath(QStringLiteral("blocker"));
+    QFile file(blocker);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+    Printer::setPdfDirectory(blocker + QStringLiteral("/prints"));
+
+    QWidget screen;
+    screen.resize(200, 100);
+    const Printer::Result result = widget
+        ? Printer::printWidget(&screen, QStringLiteral("Blocked"))
+        : Printer::printLines({QStringLiteral("line")}, QStringLiteral("Blocked"));
+    QVERIFY(!result.ok);
+    QVERIFY(!result.error.isEmpty());
 }
 
 QTEST_MAIN(tst_Printer)

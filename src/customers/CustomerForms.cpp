@@ -1,0 +1,128 @@
+#include "customers/CustomerForms.h"
+
+#include "customers/fmCustomers.h"
+#include "data/Database.h"
+#include "data/KeyNumbering.h"
+#include "shell/Messages.h"
+
+#include <QPushButton>
+
+namespace {
+
+QList<FormField> customerFields()
+{
+    return {
+        {"txtLastname", "lblLastname", "Last Name: (*)", 49},
+        {"txtFirstname", "lblFirstname", "First Name: (*)", 49},
+        {"txtAddress", "lblAddress", "Address: (*)", 79},
+        {"txtPhone", "lblPhone", "Phone: (*)", 14},
+        {"txtEmail", "lblEmail", "Email:", 49},
+        {"txtBirthday", "lblBirthday", "Birthday:", 14},
+        {"txtComments", "lblC1", "Comments:", 99, FormField::MultiLine},
+    };
+}
+
+} // namespace
+
+CustomerForm::CustomerForm(const QString &name, const QString &caption, fmCustomers &browser)
+    : RecordForm(name, caption, customerFields(), &browser), m_browser(browser)
+{
+    connect(addButton("cmSave", "Save"), &QPushButton::clicked, this, [this] { cmSave_Click(); });
+    connect(addButton("cmCancel", "Cancel"), &QPushButton::clicked, this, [this] { cmCancel_Click(); });
+    addNote("Label1", "(*) denotes required field");
+}
+
+CustomerRules::Input CustomerForm::input() const
+{
+    return {boxText("txtLastname"), boxText("txtFirstname"), boxText("txtAddress"), boxText("txtPhone")};
+}
+
+void CustomerForm::writeFields(RecordSet &rs) const
+{
+    rs.setValue("Last_name", boxText("txtLastname"));
+    rs.setValue("First_name", boxText("txtFirstname"));
+    rs.setValue("Address", boxText("txtAddress"));
+    rs.setValue("Phone", boxText("txtPhone"));
+    rs.setValue("Email", boxText("txtEmail"));
+    rs.setValue("Birthday", boxText("txtBirthday"));
+}
+
+fmAddCust::fmAddCust(fmCustomers &browser) : CustomerForm("fmAddCust", "Add New Customer", browser)
+{
+    RecordSet &rs = m_browser.rs();
+    if (rs.recordCount() > 0)
+        SavedBookmark = rs.bookmark();
+    const Keys::NewKey key = Keys::next(Database::connection(), Keys::Kind::Customer);
+    NewCustNum = key.number;
+    m_limitMessage = key.limitMessage;
+    if (!key.status)
+        reportSaveFailure(key.status);
+    else if (!NewCustNum)
+        Msg::show(this, m_limitMessage, "Error", Msg::Buttons::Ok, Msg::Icon::Critical);
+}
+
+void fmAddCust::cmSave_Click()
+{
+    if (!runChecks(CustomerRules::checks(input()), true, false))
+        return;
+    if (!NewCustNum) {
+        // Every number is taken: nothing may be stored under a number in use.
+        Msg::show(this, m_limitMessage, "Error", Msg::Buttons::Ok, Msg::Icon::Critical);
+        return;
+    }
+    RecordSet &rs = m_browser.rs();
+    rs.addNew();
+    writeFields(rs);
+    rs.setValue("cust_num", *NewCustNum);
+    rs.setValue("comments", boxText("txtComments"));
+    if (Status s = rs.update(); !s) {
+        rs.cancelUpdate();
+        reportSaveFailure(s);
+        return;
+    }
+    accept();
+}
+
+void fmAddCust::cmCancel_Click()
+{
+    RecordSet &rs = m_browser.rs();
+    if (rs.recordCount() > 0) {
+        rs.cancelUpdate();
+        rs.setBookmark(SavedBookmark);
+    }
+    reject();
+}
+
+fmUpdateCust::fmUpdateCust(fmCustomers &browser)
+    : CustomerForm("fmUpdateCust", "Update Customer Record", browser)
+{
+    // The form edits the values as the browser displays them.
+    for (const char *name : {"Lastname", "Firstname", "Address", "Phone", "Email", "Birthday", "Comments"})
+        setBoxText(QStringLiteral("txt") + name, m_browser.valueText(QStringLiteral("lbl") + name));
+    SavedBookmark = m_browser.rs().bookmark();
+}
+
+void fmUpdateCust::cmSave_Click()
+{
+    if (!runChecks(CustomerRules::checks(input()), false, false))
+        return;
+    RecordSet &rs = m_browser.rs();
+    writeFields(rs);
+    rs.setValue("Comments", boxText("txtComments"));
+    if (Status s = rs.update(); !s) {
+        rs.cancelUpdate();
+        reportSaveFailure(s);
+        return;
+    }
+    if (Status s = rs.refresh(); !s)
+        reportSaveFailure(s);
+    accept();
+}
+
+void fmUpdateCust::cmCancel_Click()
+{
+    RecordSet &rs = m_browser.rs();
+    rs.cancelUpdate();
+    rs.setBookmark(SavedBookmark);
+    reject();
+}

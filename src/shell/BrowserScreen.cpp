@@ -1,0 +1,232 @@
+#include "shell/BrowserScreen.h"
+
+#include "data/Database.h"
+#include "data/TextRules.h"
+#include "shell/DropDownCombo.h"
+#include "shell/MaskedEdit.h"
+#include "shell/Messages.h"
+#include "shell/Printer.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+BrowserScreen::BrowserScreen(BrowserSpec spec, QWidget *parent)
+    : QWidget(parent), m_spec(std::move(spec)), m_browse(Database::connection(), m_spec.source)
+{
+    setWindowTitle(m_spec.windowTitle);
+    createLayout();
+    // B1: read the rows, list every name, show the first row.
+    if (Status s = m_browse.open(); !s)
+        reportFailure(s);
+    if (const auto names = m_browse.rebuildList())
+        setList(*names);
+    showCurrent();
+}
+
+void BrowserScreen::createLayout()
+{
+    auto *outer = new QVBoxLayout(this);
+    auto *heading = new QLabel(m_spec.title, this);
+    heading->setObjectName("Label1");
+    QFont font(QStringLiteral("Calisto MT"), 20, QFont::Bold);
+    font.setStyleHint(QFont::Serif);
+    heading->setFont(font);
+    outer->addWidget(heading);
+
+    m_grid = new QGridLayout;
+    m_grid->setColumnStretch(1, 1);
+    int row = 0;
+    for (const BrowserField &f : m_spec.fields) {
+        auto *caption = new QLabel(f.caption, this);
+        caption->setObjectName(f.captionName);
+        QWidget *value = nullptr;
+        if (f.moneyFormat.isEmpty()) {
+            auto *label = new QLabel(this);
+            label->setTextFormat(Qt::PlainText);
+            label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+            label->setWordWrap(true);
+            label->setMinimumWidth(320);
+            value = label;
+        } else {
+            auto *box = new MaskedEdit(this);
+            box->setReadOnly(true);
+            box->setMaximumWidth(160);
+            value = box;
+        }
+        value->setObjectName(f.valueName);
+        m_grid->addWidget(caption, row, 0, Qt::AlignTop);
+        m_grid->addWidget(value, row, 1);
+        m_values.insert(f.valueName, value);
+        ++row;
+    }
+    outer->addLayout(m_grid);
+
+    auto *search = new QHBoxLayout;
+    m_combo = new DropDownCombo(this);
+    m_combo->setObjectName(m_spec.comboName);
+    m_combo->setInsertPolicy(QComboBox::NoInsert);
+    m_combo->setMinimumWidth(260);
+    m_combo->setMaxVisibleItems(20);
+    search->addWidget(m_combo, 1);
+    m_search = new QPushButton(tr("Go To"), this);
+    m_search->setObjectName("cmSearch");
+    search->addWidget(m_search);
+    outer->addLayout(search);
+    connect(m_combo, &QComboBox::editTextChanged, this, &BrowserScreen::cmbChange);
+    connect(m_combo, &DropDownCombo::droppedDown, this, &BrowserScreen::cmbDropDown);
+    connect(m_search, &QPushButton::clicked, this, &BrowserScreen::cmSearch_Click);
+
+    m_buttons = new QHBoxLayout;
+    addButton("cmPrev", "<<", [this] { cmPrev_Click(); });
+    addButton("cmNext", ">>", [this] { cmNext_Click(); });
+    addButton("cmAdd", "Add", [this] { cmAdd_Click(); });
+    addButton("cmUpdate", "Update", [this] { cmUpdate_Click(); });
+    addButton("cmPrint", "Print All", [this] { cmPrint_Click(); });
+    outer->addLayout(m_buttons);
+    outer->addStretch(1);
+}
+
+QPushButton *BrowserScreen::addButton(const QString &name, const QString &caption, std::function<void()> handler)
+{
+    auto *button = new QPushButton(caption, this);
+    button->setObjectName(name);
+    connect(button, &QPushButton::clicked, this, std::move(handler));
+    m_buttons->addWidget(button);
+    return button;
+}
+
+QString BrowserScreen::valueText(const QString &valueName) const
+{
+    QWidget *w = m_values.value(valueName);
+    if (auto *label = qobject_cast<QLabel *>(w))
+        return label->text();
+    if (auto *box = qobject_cast<MaskedEdit *>(w))
+        return box->text();
+    return {};
+}
+
+void BrowserScreen::showCurrent()
+{
+    const RecordSet &set = rs();
+    const bool onRow = !set.eof() && !set.bof();
+    for (const BrowserField &f : m_spec.fields) {
+        QWidget *w = m_values.value(f.valueName);
+        if (auto *label = qobject_cast<QLabel *>(w)) {
+            label->setText(onRow ? set.text(f.column) : QString());
+        } else if (auto *box = qobject_cast<MaskedEdit *>(w)) {
+            box->setText(onRow ? TextRules::format(set.money(f.column), f.moneyFormat) : QString());
+        }
+    }
+}
+
+void BrowserScreen::setList(const QStringList &names)
+{
+    const QString typed = m_combo->currentText();
+    const QSignalBlocker block(m_combo);
+    m_combo->clear();
+    m_combo->addItems(names);
+    m_combo->setEditText(typed);
+}
+
+void BrowserScreen::FillList()
+{
+    if (const auto names = m_browse.rebuildList())
+        setList(*names);
+    showCurrent();
+}
+
+void BrowserScreen::cmbChange(const QString &text)
+{
+    if (m_browse.hasRows())
+        m_search->setEnabled(Browse::searchEnabledFor(text));
+}
+
+void BrowserScreen::cmbDropDown()
+{
+    if (m_browse.hasRows())
+        m_search->setEnabled(true);
+}
+
+void BrowserScreen::cmSearch_Click()
+{
+    switch (m_browse.goTo(m_combo->currentText())) {
+    case Browse::GoTo::NoRows:
+        return;
+    case Browse::GoTo::EmptyText:
+        Msg::show(this, "You must enter a search value", "Warning");
+        return;
+    case Browse::GoTo::NotFound:
+        showCurrent();
+        Msg::show(this, m_spec.notFoundMessage, "Search Failed", Msg::Buttons::Ok, Msg::Icon::Exclamation);
+        break;
+    case Browse::GoTo::Found:
+        showCurrent();
+        break;
+    }
+    m_search->setEnabled(false);
+    m_combo->setEditText(QString());
+}
+
+void BrowserScreen::cmPrev_Click()
+{
+    m_browse.previous();
+    showCurrent();
+}
+
+void BrowserScreen::cmNext_Click()
+{
+    m_browse.next();
+    showCurrent();
+}
+
+void BrowserScreen::cmAdd_Click()
+{
+    showAddForm();
+    FillList();
+}
+
+void BrowserScreen::cmUpdate_Click()
+{
+    if (!m_browse.hasRows())
+        return;
+    showUpdateForm();
+    if (Status s = rs().refresh(); !s)
+        reportFailure(s);
+    FillList();
+}
+
+void BrowserScreen::cmPrint_Click()
+{
+    if (!m_browse.hasRows())
+        return;
+    if (Msg::show(this, m_spec.printQuestion, "Print", Msg::Buttons::OkCancel) != Msg::Answer::Ok)
+        return;
+    printAll();
+}
+
+void BrowserScreen::printAll()
+{
+    if (Status s = rs().refresh(); !s) {
+        reportFailure(s);
+        return;
+    }
+    rs().moveFirst();
+    const QStringList lines = m_spec.printLines(rs());
+    if (Status s = rs().refresh(); !s)
+        reportFailure(s);
+    rs().moveFirst();
+    showCurrent();
+    const Printer::Result printed = Printer::printLines(lines, m_spec.printJobName);
+    if (!printed.ok)
+        Msg::show(this, "The list could not be printed.\n\n" + printed.error, "Print",
+                  Msg::Buttons::Ok, Msg::Icon::Critical);
+}
+
+void BrowserScreen::reportFailure(const Status &status)
+{
+    Msg::show(this, "The database could not be read or written.\n\n" + status.message(), "Error",
+              Msg::Buttons::Ok, Msg::Icon::Critical);
+}

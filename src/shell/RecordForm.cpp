@@ -1,0 +1,149 @@
+#include "shell/RecordForm.h"
+
+#include "shell/MaskedEdit.h"
+#include "shell/Messages.h"
+
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTextCursor>
+#include <QVBoxLayout>
+
+namespace {
+
+// The length of a multi-line box's text as stored: a line break is CR LF.
+int storedLength(const QString &text)
+{
+    return int(text.size() + text.count(QLatin1Char('\n')));
+}
+
+// The longest start of `text` whose stored length is at most `limit`.
+QString cutToStoredLength(const QString &text, int limit)
+{
+    int used = 0;
+    int n = 0;
+    for (; n < text.size(); ++n) {
+        used += text.at(n) == QLatin1Char('\n') ? 2 : 1;
+        if (used > limit)
+            break;
+    }
+    return text.left(n);
+}
+
+// A multi-line box that accepts at most `limit` characters (typed or pasted).
+void limitLength(QPlainTextEdit *edit, int limit)
+{
+    QObject::connect(edit, &QPlainTextEdit::textChanged, edit, [edit, limit] {
+        const QString text = edit->toPlainText();
+        if (storedLength(text) <= limit)
+            return;
+        const int position = edit->textCursor().position();
+        const QString kept = cutToStoredLength(text, limit);
+        const QSignalBlocker block(edit);
+        edit->setPlainText(kept);
+        QTextCursor cursor = edit->textCursor();
+        cursor.setPosition(std::min(position, int(kept.size())));
+        edit->setTextCursor(cursor);
+    });
+}
+
+} // namespace
+
+RecordForm::RecordForm(const QString &name, const QString &caption, const QList<FormField> &fields,
+                       QWidget *parent)
+    : QDialog(parent)
+{
+    setObjectName(name);
+    setWindowTitle(caption);
+    m_outer = new QVBoxLayout(this);
+    auto *form = new QFormLayout;
+    form->setFieldGrowthPolicy(QFormLayout::ExpandingFieldsGrow);
+    for (const FormField &f : fields) {
+        QWidget *box = nullptr;
+        if (f.kind == FormField::MultiLine) {
+            auto *edit = new QPlainTextEdit(this);
+            edit->setTabChangesFocus(true);
+            edit->setMinimumHeight(80);
+            if (f.maxLength > 0)
+                limitLength(edit, f.maxLength);
+            box = edit;
+        } else {
+            auto *edit = f.kind == FormField::Money ? new MaskedEdit(this) : new QLineEdit(this);
+            if (f.maxLength > 0)
+                edit->setMaxLength(f.maxLength);
+            box = edit;
+        }
+        box->setObjectName(f.boxName);
+        box->setMinimumWidth(320);
+        auto *label = new QLabel(f.label, this);
+        label->setObjectName(f.labelName);
+        label->setBuddy(box);
+        form->addRow(label, box);
+        m_boxes.insert(f.boxName, box);
+    }
+    m_outer->addLayout(form);
+    m_buttons = new QHBoxLayout;
+    m_buttons->addStretch(1);
+    m_outer->addLayout(m_buttons);
+}
+
+QPushButton *RecordForm::addButton(const QString &name, const QString &caption)
+{
+    auto *button = new QPushButton(caption, this);
+    button->setObjectName(name);
+    button->setAutoDefault(false);
+    m_buttons->addWidget(button);
+    return button;
+}
+
+void RecordForm::addNote(const QString &name, const QString &text)
+{
+    auto *note = new QLabel(text, this);
+    note->setObjectName(name);
+    m_outer->addWidget(note);
+}
+
+QString RecordForm::boxText(const QString &boxName) const
+{
+    QWidget *w = m_boxes.value(boxName);
+    if (auto *plain = qobject_cast<QPlainTextEdit *>(w))
+        return plain->toPlainText().replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+    if (auto *line = qobject_cast<QLineEdit *>(w))
+        return line->text();
+    return {};
+}
+
+void RecordForm::setBoxText(const QString &boxName, const QString &text)
+{
+    QWidget *w = m_boxes.value(boxName);
+    if (auto *plain = qobject_cast<QPlainTextEdit *>(w))
+        plain->setPlainText(QString(text).replace(QLatin1String("\r\n"), QLatin1String("\n")));
+    else if (auto *masked = qobject_cast<MaskedEdit *>(w))
+        masked->setText(text);
+    else if (auto *line = qobject_cast<QLineEdit *>(w))
+        line->setText(text);
+}
+
+bool RecordForm::runChecks(const QList<Check> &checks, bool stopAtFirst, bool moveFocus,
+                           const std::function<void(const Check &)> &beforeMessage)
+{
+    DataError = QStringLiteral("N");
+    for (const Check &c : failedChecks(checks, stopAtFirst)) {
+        if (beforeMessage)
+            beforeMessage(c);
+        Msg::show(this, c.message, QStringLiteral("Invalid data"));
+        if (moveFocus && m_boxes.contains(c.box))
+            m_boxes.value(c.box)->setFocus();
+        DataError = QStringLiteral("Y");
+    }
+    return DataError == QLatin1String("N");
+}
+
+void RecordForm::reportSaveFailure(const Status &status)
+{
+    Msg::show(this, QStringLiteral("The record could not be saved.\n\n") + status.message(),
+              QStringLiteral("Error"), Msg::Buttons::Ok, Msg::Icon::Critical);
+}

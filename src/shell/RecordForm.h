@@ -1,0 +1,59 @@
+#pragma once
+
+#include "data/Checks.h"
+#include "data/Status.h"
+
+#include <QDialog>
+#include <QHash>
+#include <functional>
+
+class QLabel;
+class QPushButton;
+class QWidget;
+
+// One entry box of a record form, with its label.
+struct FormField
+{
+    QString boxName;       // "txtLastname"
+    QString labelName;     // "lblLastname"
+    QString label;         // "Last Name: (*)"
+    int maxLength = 0;     // 0: no limit
+    enum Kind { Line, MultiLine, Money } kind = Line;
+};
+
+// The add and update forms of the record screens: labelled boxes in tab order,
+// then the buttons, then an optional note. Subclasses give the behaviour.
+class RecordForm : public QDialog
+{
+    Q_OBJECT
+public:
+    RecordForm(const QString &name, const QString &caption, const QList<FormField> &fields,
+               QWidget *parent = nullptr);
+
+    // The text of a box (QLineEdit, MaskedEdit or QPlainTextEdit), exactly as typed.
+    QString boxText(const QString &boxName) const;
+    void setBoxText(const QString &boxName, const QString &text);
+    QWidget *box(const QString &boxName) const { return m_boxes.value(boxName); }
+
+    // "N" before the checks run, "Y" when one failed; Save writes only on "N".
+    QString DataError = QStringLiteral("N");
+
+protected:
+    // Runs the form's checks: shows the message of each failure (only the first
+    // when `stopAtFirst`), titled "Invalid data"; `beforeMessage` may reset a box
+    // first; with `moveFocus` the focus goes to each failing box in turn.
+    // Returns true when every check passed.
+    bool runChecks(const QList<Check> &checks, bool stopAtFirst, bool moveFocus,
+                   const std::function<void(const Check &)> &beforeMessage = {});
+    // Tells the user that storing failed; the form stays open with its input.
+    void reportSaveFailure(const Status &status);
+
+    // Adds a button to the button row, in tab order after the boxes.
+    QPushButton *addButton(const QString &name, const QString &caption);
+    void addNote(const QString &name, const QString &text);
+
+private:
+    QHash<QString, QWidget *> m_boxes;
+    class QHBoxLayout *m_buttons = nullptr;
+    class QVBoxLayout *m_outer = nullptr;
+};

@@ -1,0 +1,64 @@
+#pragma once
+
+// GUI test helpers: message boxes answered by a script and recorded, modal forms
+// driven while open, and widgets found by objectName.
+
+#include "shell/Forms.h"
+#include "shell/Messages.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QList>
+#include <QTest>
+#include <functional>
+
+// Records every message box; answers each with the next scripted answer (OK when
+// the script has run out).
+class MessageRecorder
+{
+public:
+    MessageRecorder()
+    {
+        Msg::setScript([this](const Msg::Record &r) {
+            boxes << r;
+            return answers.isEmpty() ? Msg::Answer::Ok : answers.takeFirst();
+        });
+    }
+    ~MessageRecorder() { Msg::clearScript(); }
+
+    QStringList texts() const
+    {
+        QStringList t;
+        for (const Msg::Record &r : boxes)
+            t << r.text;
+        return t;
+    }
+
+    QList<Msg::Record> boxes;
+    QList<Msg::Answer> answers;
+};
+
+// Runs `drive` on each modal form as it opens (inside its event loop); a form the
+// driver leaves open is closed.
+class ModalDriver
+{
+public:
+    explicit ModalDriver(std::function<void(QDialog *)> drive)
+    {
+        Forms::setModalHook([this, drive](QDialog *d) {
+            opened << d->objectName();
+            drive(d);
+        });
+    }
+    ~ModalDriver() { Forms::clearModalHook(); }
+    QStringList opened;
+};
+
+template <typename T>
+T *child(QWidget *parent, const QString &name)
+{
+    T *w = parent->findChild<T *>(name);
+    if (!w)
+        qWarning("no %s named %s", T::staticMetaObject.className(), qPrintable(name));
+    return w;
+}
