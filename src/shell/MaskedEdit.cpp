@@ -35,6 +35,8 @@ void MaskedEdit::setKeyFilter(std::function<bool(QChar)> filter)
 
 void MaskedEdit::setText(const QString &text)
 {
+    if (text.size() > maxLength())
+        setMaxLength(int(text.size()));
     QLineEdit::setText(text);
     if (!hasFocus())
         applyFormat();

@@ -123,8 +123,12 @@ void RecordForm::setBoxText(const QString &boxName, const QString &text)
         plain->setPlainText(QString(text).replace(QLatin1String("\r\n"), QLatin1String("\n")));
     else if (auto *masked = qobject_cast<MaskedEdit *>(w))
         masked->setText(text);
-    else if (auto *line = qobject_cast<QLineEdit *>(w))
+    else if (auto *line = qobject_cast<QLineEdit *>(w)) {
+        // A stored value longer than the box allows is shown whole, never cut.
+        if (text.size() > line->maxLength())
+            line->setMaxLength(int(text.size()));
         line->setText(text);
+    }
 }
 
 bool RecordForm::runChecks(const QList<Check> &checks, bool stopAtFirst, bool moveFocus,

@@ -1,6 +1,7 @@
 #include "shell/Screens.h"
 
 #include "customers/fmCustomers.h"
+#include "inventory/fmInventory.h"
 
 #include <QHash>
 
@@ -28,6 +29,7 @@ void clear() { table().clear(); }
 void registerAll()
 {
     add("fmCustomers", {[] { return new fmCustomers; }});
+    add("fmInventory", {[] { return new fmInventory; }});
 }
 
 } // namespace Screens

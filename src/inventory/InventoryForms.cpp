@@ -1,0 +1,155 @@
+#include "inventory/InventoryForms.h"
+
+#include "data/Database.h"
+#include "data/KeyNumbering.h"
+#include "data/TextRules.h"
+#include "inventory/fmInventory.h"
+#include "shell/MaskedEdit.h"
+#include "shell/Messages.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+
+namespace {
+
+QList<FormField> productFields()
+{
+    return {
+        {"txtProduct", "lblProduct", "Product:", 69},
+        {"txtProdnum", "lblProdnum", "Product #:", 14},
+        {"medcost", "lblCost", "Item Cost:", 9, FormField::Money},
+        {"txtQty", "lblQty", "Qty on Hand:", 3},
+    };
+}
+
+} // namespace
+
+ProductForm::ProductForm(const QString &name, const QString &caption, fmInventory &browser)
+    : RecordForm(name, caption, productFields(), &browser), m_browser(browser)
+{
+    static_cast<MaskedEdit *>(box("medcost"))->setDisplayFormat("$##.00");
+    connect(addButton("cmSave", "Save"), &QPushButton::clicked, this, [this] { cmSave_Click(); });
+    connect(addButton("cmCancel", "Cancel"), &QPushButton::clicked, this, [this] { cmCancel_Click(); });
+}
+
+InventoryRules::Input ProductForm::input() const
+{
+    return {boxText("txtProduct"), boxText("txtProdnum"), boxText("medcost"), boxText("txtQty")};
+}
+
+bool ProductForm::ValidateProduct(const QList<Check> &checks, bool stopAtFirst)
+{
+    return runChecks(checks, stopAtFirst, true, [this](const Check &c) {
+        if (c.box == QLatin1String("medcost"))
+            setBoxText("medcost", InventoryRules::ResetCost);
+    });
+}
+
+void ProductForm::writeFields(RecordSet &rs) const
+{
+    const InventoryRules::Input in = input();
+    rs.setValue("Product", in.product);
+    rs.setMoney("Cost", InventoryRules::storedCost(in.cost).value_or(Money()));
+    rs.setValue("Qty", InventoryRules::storedQty(in.qty).value_or(0));
+    rs.setValue("product_refnum", InventoryRules::storedRefNum(in.prodNum));
+}
+
+fmAddInv::fmAddInv(fmInventory &browser) : ProductForm("fmAddInv", "Add New Product", browser)
+{
+    // A typed single quote never reaches the product name.
+    auto *product = static_cast<QLineEdit *>(box("txtProduct"));
+    product->setValidator(new QRegularExpressionValidator(QRegularExpression("[^']*"), product));
+
+    RecordSet &rs = m_browser.rs();
+    if (!rs.eof())
+        SavedBookmark = rs.bookmark();
+    const Keys::NewKey key = Keys::next(Database::connection(), Keys::Kind::Product);
+    NewProductNum = key.number;
+    m_limitMessage = key.limitMessage;
+    if (!key.status)
+        reportSaveFailure(key.status);
+    else if (!NewProductNum)
+        Msg::show(this, m_limitMessage, "Error", Msg::Buttons::Ok, Msg::Icon::Critical);
+}
+
+void fmAddInv::cmSave_Click()
+{
+    if (!ValidateProduct(InventoryRules::addChecks(input()), true))
+        return;
+    if (!NewProductNum) {
+        Msg::show(this, m_limitMessage, "Error", Msg::Buttons::Ok, Msg::Icon::Critical);
+        return;
+    }
+    RecordSet &rs = m_browser.rs();
+    rs.addNew();
+    rs.setValue("product_num", *NewProductNum);
+    writeFields(rs);
+    if (Status s = rs.update(); !s) {
+        rs.cancelUpdate();
+        reportSaveFailure(s);
+        return;
+    }
+    accept();
+}
+
+void fmAddInv::cmCancel_Click()
+{
+    reject();
+}
+
+fmUpdateInv::fmUpdateInv(fmInventory &browser, qint64 productNum)
+    : ProductForm("fmUpdateInv", "Update Product Information", browser)
+{
+    m_prodnum = new QLabel(QString::number(productNum), this);
+    m_prodnum->setObjectName("lblprodnum");
+    m_prodnum->hide();
+}
+
+void fmUpdateInv::showEvent(QShowEvent *event)
+{
+    ProductForm::showEvent(event);
+    if (!m_read) {
+        m_read = true;
+        readProduct();
+    }
+}
+
+void fmUpdateInv::readProduct()
+{
+    RecordSet product = RecordSet::query(Database::connection(),
+                                         "SELECT * FROM inventory WHERE product_num = ?",
+                                         {m_prodnum->text().toLongLong()});
+    if (Status s = product.refresh(); !s) {
+        reportSaveFailure(s);
+        return;
+    }
+    if (product.eof())
+        return;
+    setBoxText("txtProduct", product.text("Product"));
+    setBoxText("txtProdnum", product.text("Product_refnum"));
+    setBoxText("medcost", TextRules::format(product.money("Cost"), "$#,##0.00"));
+    setBoxText("txtQty", product.text("Qty"));
+}
+
+void fmUpdateInv::cmSave_Click()
+{
+    if (!ValidateProduct(InventoryRules::updateChecks(input()), false))
+        return;
+    RecordSet &rs = m_browser.rs();
+    writeFields(rs);
+    if (Status s = rs.update(); !s) {
+        rs.cancelUpdate();
+        reportSaveFailure(s);
+        return;
+    }
+    if (Status s = rs.refresh(); !s)
+        reportSaveFailure(s);
+    accept();
+}
+
+void fmUpdateInv::cmCancel_Click()
+{
+    reject();
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "data/Checks.h"
+#include "data/Money.h"
+#include "data/RecordSet.h"
+
+#include <QDate>
+#include <QStringList>
+#include <optional>
+
+namespace InventoryRules {
+
+// What a product form holds, as typed.
+struct Input
+{
+    QString product, prodNum, cost, qty;
+};
+
+// The product checks in the add form's order (product, cost, quantity) or the
+// update form's (cost, product, quantity). The cost and quantity must read as
+// numbers.
+QList<Check> addChecks(const Input &input);
+QList<Check> updateChecks(const Input &input);
+
+// The cost box is reset to this before its message is shown.
+inline const QString ResetCost = QStringLiteral("$0.00");
+
+// The stored product number: "99999" for an empty box.
+QString storedRefNum(const QString &typed);
+// The stored amount and quantity of text that passed the checks (a quantity with
+// decimals is rounded halves to even, as the whole-number column stores it).
+std::optional<Money> storedCost(const QString &typed);
+std::optional<qint64> storedQty(const QString &typed);
+
+// The printed inventory list: the date, two blank lines, then for every row from
+// the current one to the end: quantity, name, product number and cost on one
+// line (numbers as the printer prints them), then a blank line.
+QStringList listLines(RecordSet &rs, const QDate &today);
+QString listLine(qint64 qty, const QString &product, const QString &refNum, Money cost);
+
+} // namespace InventoryRules
