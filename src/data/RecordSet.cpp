@@ -196,7 +196,11 @@ void RecordSet::setValue(const QString &column, const QVariant &value)
         return;
     if (m_editMode == EditMode::None)
         m_editMode = EditMode::Edit;
-    m_pending.insert(c, value);
+    // An empty box gives a null string, which would be stored as NULL: store ''.
+    if (value.typeId() == QMetaType::QString && value.toString().isNull())
+        m_pending.insert(c, QString(QLatin1String("")));
+    else
+        m_pending.insert(c, value);
 }
 
 void RecordSet::setMoney(const QString &column, Money amount) { setValue(column, amount.units()); }
@@ -261,7 +265,8 @@ Status RecordSet::update()
             cancelUpdate();
             return {};
         }
-        sql = QStringLiteral("UPDATE %1 SET %2 = ? WHERE rowid = ?")
+        // The row's rowid comes back: changing an INTEGER PRIMARY KEY changes it.
+        sql = QStringLiteral("UPDATE %1 SET %2 = ? WHERE rowid = ? RETURNING rowid")
                   .arg(quoted(m_table), names.join(QLatin1String(" = ?, ")));
         values << m_rows[m_pos].rowid;
     }
@@ -272,12 +277,16 @@ Status RecordSet::update()
         q.addBindValue(v);
     if (!q.exec())
         return Status::failure(q.lastError().text(), sql);
-    if (m_editMode == EditMode::Edit && q.numRowsAffected() == 0)
-        return Status::failure(QStringLiteral("The record no longer exists."), sql);
+    qint64 rowid = q.lastInsertId().toLongLong();
+    if (m_editMode == EditMode::Edit) {
+        if (!q.next())
+            return Status::failure(QStringLiteral("The record no longer exists."), sql);
+        rowid = q.value(0).toLongLong();
+        q.finish();
+    }
 
     // Mirror the stored row (with the table's own conversions) in the snapshot.
     Row row;
-    const qint64 rowid = m_editMode == EditMode::Add ? q.lastInsertId().toLongLong() : m_rows[m_pos].rowid;
     Status s = readRow(rowid, row);
     if (!s)
         return s;

@@ -18,6 +18,7 @@ BrowserScreen::BrowserScreen(BrowserSpec spec, QWidget *parent)
 {
     setWindowTitle(m_spec.windowTitle);
     createLayout();
+    setMinimumWidth(560);
     // B1: read the rows, list every name, show the first row.
     if (Status s = m_browse.open(); !s)
         reportFailure(s);
@@ -48,7 +49,11 @@ void BrowserScreen::createLayout()
             label->setTextFormat(Qt::PlainText);
             label->setTextInteractionFlags(Qt::TextSelectableByMouse);
             label->setWordWrap(true);
-            label->setMinimumWidth(320);
+            label->setMinimumWidth(360);
+            label->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+            label->setBackgroundRole(QPalette::Base);
+            label->setAutoFillBackground(true);
+            label->setMargin(3);
             value = label;
         } else {
             auto *box = new MaskedEdit(this);
