@@ -42,8 +42,9 @@ InventoryRules::Input ProductForm::input() const
 bool ProductForm::ValidateProduct(const QList<Check> &checks, bool stopAtFirst)
 {
     return runChecks(checks, stopAtFirst, true, [this](const Check &c) {
+        // The box shows "$0.00" itself; its display format applies once it is left.
         if (c.box == QLatin1String("medcost"))
-            setBoxText("medcost", InventoryRules::ResetCost);
+            static_cast<QLineEdit *>(box("medcost"))->QLineEdit::setText(InventoryRules::ResetCost);
     });
 }
 

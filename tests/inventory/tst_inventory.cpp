@@ -1,0 +1,296 @@
+// The inventory browser and the product forms, driven as a user would.
+
+#include "GuiSupport.h"
+#include "TestSupport.h"
+#include "inventory/InventoryRules.h"
+#include "inventory/fmInventory.h"
+#include "shell/DropDownCombo.h"
+#include "shell/MaskedEdit.h"
+#include "shell/Printer.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+
+class tst_Inventory : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TestDatabase> m_db;
+    std::unique_ptr<fmInventory> m_screen;
+
+    void store(int num, const QString &product, const QString &ref, qint64 costUnits, int qty)
+    {
+        QVERIFY(m_db->exec("INSERT INTO inventory VALUES (?, ?, ?, ?, ?)", {num, product, ref, costUnits, qty}));
+    }
+    fmInventory &open()
+    {
+        m_screen = std::make_unique<fmInventory>();
+        m_screen->show();
+        return *m_screen;
+    }
+    QString shown(const QString &name)
+    {
+        if (auto *box = m_screen->findChild<MaskedEdit *>(name))
+            return box->text();
+        return child<QLabel>(m_screen.get(), name)->text();
+    }
+    void click(const QString &button) { child<QPushButton>(m_screen.get(), button)->click(); }
+    static void type(QDialog *form, const QString &box, const QString &text)
+    {
+        auto *line = form->findChild<QLineEdit *>(box);
+        line->selectAll();
+        line->del();
+        QTest::keyClicks(line, text);
+    }
+    static QString boxText(QDialog *form, const QString &box) { return form->findChild<QLineEdit *>(box)->text(); }
+    static void press(QDialog *form, const QString &button) { form->findChild<QPushButton *>(button)->click(); }
+
+private slots:
+    void init() { m_db = std::make_unique<TestDatabase>(); }
+    void cleanup()
+    {
+        m_screen.reset();
+        m_db.reset();
+    }
+
+    void costDisplay_data()
+    {
+        QTest::addColumn<qint64>("units");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("thousands") << qint64(12345000) << "$1,234.50";
+        QTest::newRow("negative in parentheses") << qint64(-120000) << "($12.00)";
+        QTest::newRow("zero") << qint64(0) << "$0.00";
+    }
+    void costDisplay()
+    {
+        QFETCH(qint64, units);
+        QFETCH(QString, shown);
+        store(1, "Flour", "99999", units, 3);
+        open();
+        QCOMPARE(this->shown("medcost"), shown);
+        auto *cost = child<MaskedEdit>(m_screen.get(), "medcost");
+        QVERIFY(cost->isReadOnly());
+        QCOMPARE(m_screen->windowTitle(), QString("Inventory"));
+    }
+
+    void emptyTable()
+    {
+        MessageRecorder boxes;
+        open();
+        ModalDriver driver([](QDialog *) {});
+        for (const char *button : {"cmNext", "cmPrev", "cmSearch", "cmUpdate", "cmPrint"})
+            click(button);
+        QVERIFY(boxes.boxes.isEmpty());
+        QVERIFY(driver.opened.isEmpty());
+        click("cmAdd");
+        QCOMPARE(driver.opened, QStringList({"fmAddInv"}));
+    }
+
+    void addStoresProduct_data()
+    {
+        QTest::addColumn<QString>("typedName");
+        QTest::addColumn<QString>("typedRef");
+        QTest::addColumn<QString>("typedCost");
+        QTest::addColumn<QString>("storedName");
+        QTest::addColumn<QString>("storedRef");
+        QTest::addColumn<qint64>("storedCost");
+        QTest::newRow("plain") << "Sugar" << "S-1" << "12.5" << "Sugar" << "S-1" << qint64(125000);
+        QTest::newRow("empty product number") << "Salt" << "" << "$3.50" << "Salt" << "99999" << qint64(35000);
+        QTest::newRow("quote discarded") << "Baker's Yeast" << "Y" << "1" << "Bakers Yeast" << "Y" << qint64(10000);
+    }
+    void addStoresProduct()
+    {
+        QFETCH(QString, typedName);
+        QFETCH(QString, typedRef);
+        QFETCH(QString, typedCost);
+        QFETCH(QString, storedName);
+        QFETCH(QString, storedRef);
+        QFETCH(qint64, storedCost);
+        store(1, "Flour", "99999", 35000, 12);
+        store(2, "Eggs", "E", 5000, 30);
+        store(4, "Milk", "M", 20000, 3);
+        open();
+        ModalDriver driver([&](QDialog *form) {
+            type(form, "txtProduct", typedName);
+            type(form, "txtProdnum", typedRef);
+            type(form, "medcost", typedCost);
+            type(form, "txtQty", "7");
+            press(form, "cmSave");
+        });
+        click("cmAdd");
+        QCOMPARE(m_db->scalar("SELECT product || '|' || product_refnum || '|' || cost || '|' || qty "
+                              "FROM inventory WHERE product_num = 3").toString(),
+                 QString("%1|%2|%3|7").arg(storedName, storedRef).arg(storedCost));
+        // The new product is last in the list until the set is read again.
+        auto *combo = child<DropDownCombo>(m_screen.get(), "cmbInv");
+        QCOMPARE(combo->itemText(combo->count() - 1), storedName);
+        click("cmPrev");
+        QCOMPARE(shown("lblProduct"), storedName);
+    }
+
+    void firstProductGetsNumberZero()
+    {
+        open();
+        ModalDriver driver([](QDialog *form) {
+            type(form, "txtProduct", "Flour");
+            type(form, "medcost", "2");
+            type(form, "txtQty", "1");
+            press(form, "cmSave");
+        });
+        click("cmAdd");
+        QCOMPARE(m_db->scalar("SELECT product_num FROM inventory").toInt(), 0);
+        QCOMPARE(shown("lblProdNum"), QString("99999"));
+    }
+
+    void checks_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("product");
+        QTest::addColumn<QString>("cost");
+        QTest::addColumn<QString>("qty");
+        QTest::addColumn<QStringList>("messages");
+        QTest::addColumn<QString>("costAfter");
+        QTest::addColumn<QString>("focusAfter");
+        QTest::newRow("add: all empty") << "cmAdd" << "" << "" << ""
+                                        << QStringList({"You must enter a product"}) << "" << "txtProduct";
+        QTest::newRow("add: bad cost") << "cmAdd" << "Flour" << "abc" << "" << QStringList({"You must enter a valid cost"})
+                                       << "$0.00" << "medcost";
+        QTest::newRow("add: bad quantity") << "cmAdd" << "Flour" << "2" << "x"
+                                           << QStringList({"You must enter a quanity"}) << "2" << "txtQty";
+        QTest::newRow("update: all empty")
+            << "cmUpdate" << "" << "" << ""
+            << QStringList({"You must enter a valid cost", "You must enter a product", "You must enter a quanity"})
+            << "$.00" << "txtQty"; // the reset cost box was left, so its "$##.00" format shows
+        QTest::newRow("update: product only") << "cmUpdate" << "" << "$1.00" << "5"
+                                              << QStringList({"You must enter a product"}) << "$1.00" << "txtProduct";
+    }
+    void checks()
+    {
+        QFETCH(QString, button);
+        QFETCH(QString, product);
+        QFETCH(QString, cost);
+        QFETCH(QString, qty);
+        QFETCH(QStringList, messages);
+        QFETCH(QString, costAfter);
+        QFETCH(QString, focusAfter);
+        store(1, "Flour", "99999", 35000, 12);
+        open();
+        QApplication::setActiveWindow(m_screen.get());
+        MessageRecorder boxes;
+        QString focus, costShown, productKept;
+        bool stayedOpen = false;
+        ModalDriver driver([&](QDialog *form) {
+            QApplication::setActiveWindow(form);
+            type(form, "txtProduct", product);
+            type(form, "medcost", cost);
+            type(form, "txtQty", qty);
+            press(form, "cmSave");
+            stayedOpen = form->isVisible();
+            focus = form->focusWidget() ? form->focusWidget()->objectName() : QString();
+            costShown = boxText(form, "medcost");
+            productKept = boxText(form, "txtProduct");
+        });
+        click(button);
+        QVERIFY(stayedOpen);
+        QCOMPARE(boxes.texts(), messages);
+        for (const Msg::Record &r : boxes.boxes)
+            QCOMPARE(r.title, QString("Invalid data"));
+        QCOMPARE(focus, focusAfter);
+        QCOMPARE(costShown, costAfter);
+        QCOMPARE(productKept, product);
+        QCOMPARE(m_db->scalar("SELECT product || cost || qty FROM inventory").toString(), QString("Flour3500012"));
+    }
+
+    void quantityTakesThreeCharacters()
+    {
+        open();
+        QString typed;
+        ModalDriver driver([&](QDialog *form) {
+            type(form, "txtQty", "12345");
+            typed = boxText(form, "txtQty");
+        });
+        click("cmAdd");
+        QCOMPARE(typed, QString("123"));
+    }
+
+    void updateReadsProductOnceAndSaves()
+    {
+        store(1, "Flour", "99999", 35000, 12);
+        store(2, "Apples", "A1", 12345000, 4);
+        open();
+        click("cmNext");
+        QCOMPARE(shown("lblProduct"), QString("Flour"));
+        MessageRecorder boxes;
+        QStringList prefilled;
+        ModalDriver driver([&](QDialog *form) {
+            for (const char *box : {"txtProduct", "txtProdnum", "medcost", "txtQty"})
+                prefilled << boxText(form, box);
+            QCOMPARE(form->findChild<QLabel *>("lblprodnum")->text(), QString("1"));
+            type(form, "txtProduct", "Rye Flour");
+            type(form, "txtProdnum", "");
+            type(form, "txtQty", "");
+            press(form, "cmSave"); // refused: the quantity is empty
+            QCOMPARE(boxText(form, "txtProduct"), QString("Rye Flour"));
+            type(form, "txtQty", "9");
+            press(form, "cmSave");
+        });
+        click("cmUpdate");
+        QCOMPARE(prefilled, QStringList({"Flour", "99999", "$3.50", "12"}));
+        QCOMPARE(boxes.texts(), QStringList({"You must enter a quanity"}));
+        QCOMPARE(m_db->scalar("SELECT product || '|' || product_refnum || '|' || cost || '|' || qty "
+                              "FROM inventory WHERE product_num = 1").toString(),
+                 QString("Rye Flour|99999|35000|9"));
+        QCOMPARE(shown("lblProduct"), QString("Apples"));
+    }
+
+    void searchByName()
+    {
+        store(1, "Flour", "99999", 35000, 12);
+        store(2, "Apples", "A1", 10000, 4);
+        MessageRecorder boxes;
+        open();
+        auto *combo = child<DropDownCombo>(m_screen.get(), "cmbInv");
+        combo->setEditText("flour");
+        click("cmSearch");
+        QCOMPARE(shown("lblProduct"), QString("Flour"));
+        combo->setEditText("Bread");
+        click("cmSearch");
+        QCOMPARE(boxes.texts(), QStringList({"Product not found!"}));
+        QCOMPARE(shown("lblProduct"), QString("Flour"));
+    }
+
+    void printedLine()
+    {
+        QCOMPARE(InventoryRules::listLine(12, "Flour", "99999", Money::fromUnits(35000)),
+                 QString(" 12  Flour 99999  3.5 "));
+        QCOMPARE(InventoryRules::listLine(-2, "Eggs", "E", Money::fromUnits(-5000)), QString("-2  Eggs E -0.5 "));
+    }
+
+    void printAllWritesThePdf()
+    {
+        store(1, "Flour", "99999", 35000, 12);
+        store(2, "Apples", "A1", 10000, 4);
+        QTemporaryDir out;
+        Printer::setPdfDirectory(out.path());
+        MessageRecorder boxes;
+        open();
+        click("cmPrint");
+        QCOMPARE(boxes.texts(), QStringList({"Print entire Inventory list?"}));
+        const QStringList files = QDir(out.path()).entryList(QDir::Files);
+        QCOMPARE(files.size(), 1);
+        QProcess p;
+        p.start("pdftotext", {out.filePath(files.first()), "-"});
+        QVERIFY(p.waitForFinished(20000));
+        const QString text = QString::fromUtf8(p.readAllStandardOutput()).simplified();
+        QVERIFY2(text.contains("4 Apples A1 1"), qPrintable(text));
+        QVERIFY2(text.contains("12 Flour 99999 3.5"), qPrintable(text));
+        QVERIFY(text.indexOf("Apples") < text.indexOf("Flour"));
+        Printer::setPdfDirectory(QString());
+    }
+};
+
+QTEST_MAIN(tst_Inventory)
+#include "tst_inventory.moc"
