@@ -1,5 +1,6 @@
 #include "shell/Screens.h"
 
+#include "admin/fmAdministrative.h"
 #include "customers/fmCustomers.h"
 #include "inventory/fmInventory.h"
 
@@ -30,6 +31,7 @@ void registerAll()
 {
     add("fmCustomers", {[] { return new fmCustomers; }});
     add("fmInventory", {[] { return new fmInventory; }});
+    add("fmAdministrative", {[] { return new fmAdministrative; }});
 }
 
 } // namespace Screens
