@@ -114,8 +114,8 @@ void fmUpdateCust::cmSave_Click()
         reportSaveFailure(s);
         return;
     }
-    if (Status s = rs.refresh(); !s)
-        reportSaveFailure(s);
+    // Stored; a failure to read the list again is the browser's to report.
+    (void)rs.refresh();
     accept();
 }
 

@@ -145,8 +145,8 @@ void fmUpdateInv::cmSave_Click()
         reportSaveFailure(s);
         return;
     }
-    if (Status s = rs.refresh(); !s)
-        reportSaveFailure(s);
+    // Stored; a failure to read the list again is the browser's to report.
+    (void)rs.refresh();
     accept();
 }
 

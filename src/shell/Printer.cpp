@@ -140,6 +140,19 @@ QStringList wrapped(const QString &item, const QFontMetrics &metrics, int width)
     return lines;
 }
 
+// The lines as printed: an item holding line breaks (a multi-line comment)
+// becomes several lines, and each line is wrapped to the page width.
+QStringList pageLines(const QStringList &items, const QFontMetrics &metrics, int width)
+{
+    static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
+    QStringList lines;
+    for (const QString &item : items) {
+        for (const QString &part : item.split(lineBreak))
+            lines << wrapped(part, metrics, width);
+    }
+    return lines;
+}
+
 } // namespace
 
 namespace Printer {
@@ -161,15 +174,13 @@ Result printLines(const QStringList &lines, const QString &jobName)
     const int step = metrics.lineSpacing();
 
     int y = 0;
-    for (const QString &item : lines) {
-        for (const QString &line : wrapped(item, metrics, width)) {
-            if (y > 0 && y + step > height) {
-                printer.newPage();
-                y = 0;
-            }
-            painter.drawText(0, y + metrics.ascent(), line);
-            y += step;
+    for (const QString &line : pageLines(lines, metrics, width)) {
+        if (y > 0 && y + step > height) {
+            printer.newPage();
+            y = 0;
         }
+        painter.drawText(0, y + metrics.ascent(), line);
+        y += step;
     }
     painter.end();
     return result;

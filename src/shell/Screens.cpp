@@ -3,6 +3,7 @@
 #include "admin/fmAdministrative.h"
 #include "customers/fmCustomers.h"
 #include "inventory/fmInventory.h"
+#include "suppliers/fmSuppliers.h"
 
 #include <QHash>
 
@@ -32,6 +33,7 @@ void registerAll()
     add("fmCustomers", {[] { return new fmCustomers; }});
     add("fmInventory", {[] { return new fmInventory; }});
     add("fmAdministrative", {[] { return new fmAdministrative; }});
+    add("fmSuppliers", {[] { return new fmSuppliers; }});
 }
 
 } // namespace Screens
