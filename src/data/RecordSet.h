@@ -35,7 +35,7 @@ public:
     QStringList columns() const { return m_columns; }
 
     int recordCount() const { return int(m_rows.size()); }
-    bool eof() const { return m_pos >= recordCount(); }
+    bool eof() const { return m_pos >= recordCount() || recordCount() == 0; }
     bool bof() const { return m_pos < 0 || recordCount() == 0; }
     void moveFirst();
     void moveLast();
