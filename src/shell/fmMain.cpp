@@ -57,7 +57,9 @@ QWidget *fmMain::createButtonBar()
 
 void fmMain::openThenUnload(const QString &screen, const QStringList &unload)
 {
-    m_navigator->open(screen);
+    // A screen this build does not have yet leaves everything as it is.
+    if (!m_navigator->open(screen))
+        return;
     for (const QString &name : unload)
         m_navigator->unload(name);
 }

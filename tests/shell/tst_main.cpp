@@ -221,6 +221,18 @@ private slots:
         QVERIFY(!main.navigator()->open("fmCustomers"));
     }
 
+    void missingScreenLeavesOthersOpen()
+    {
+        Screens::clear();
+        Screens::add("fmCustomers", {[] { return new QWidget; }});
+        fmMain main;
+        main.show();
+        child<QPushButton>(&main, "cmCustomers")->click();
+        child<QPushButton>(&main, "cmOrders")->click();
+        flushDeletes();
+        QVERIFY(main.navigator()->find("fmCustomers"));
+    }
+
 private:
     FakeScreens m_fakes;
 };
