@@ -19,7 +19,7 @@ BrowserScreen::BrowserScreen(BrowserSpec spec, QWidget *parent)
     setWindowTitle(m_spec.windowTitle);
     createLayout();
     setMinimumWidth(560);
-    // B1: read the rows, list every name, show the first row.
+    // Read the rows, list every name, show the first row.
     if (Status s = m_browse.open(); !s)
         reportFailure(s);
     if (const auto names = m_browse.rebuildList())

@@ -55,7 +55,7 @@ public:
 
     void Form_Paint() override {}
 
-    // Rebuilds the name list from the set (B2) and shows the first row.
+    // Rebuilds the name list from the set and shows the first row.
     void FillList();
     // Shows the current row in the value labels (empty at EOF or with no rows).
     virtual void showCurrent();
@@ -66,14 +66,14 @@ public:
     void cmPrev_Click();
     void cmNext_Click();
     void cmAdd_Click();
-    void cmUpdate_Click();
+    virtual void cmUpdate_Click();
     void cmPrint_Click();
 
 protected:
     // The screen's own forms; each returns when the form has been unloaded.
     virtual void showAddForm() = 0;
     virtual void showUpdateForm() = 0;
-    // Prints the whole list (B8); the recipe browser prints recipe by recipe.
+    // Prints the whole list; the recipe browser prints recipe by recipe.
     virtual void printAll();
     // Reports a database failure in a message box.
     void reportFailure(const Status &status);

@@ -16,11 +16,15 @@ ModalHook &hook()
 
 void repaint(QWidget *opener)
 {
+    // Only the screen in the opener's own window: a message shown by a modal form
+    // must not repaint the screen under that form while it is still open.
     for (QWidget *w = opener; w; w = w->parentWidget()) {
         if (auto *screen = dynamic_cast<Repaintable *>(w)) {
             screen->Form_Paint();
             return;
         }
+        if (w->isWindow())
+            return;
     }
 }
 

@@ -3,6 +3,7 @@
 #include "admin/fmAdministrative.h"
 #include "customers/fmCustomers.h"
 #include "inventory/fmInventory.h"
+#include "recipes/fmRecipes.h"
 #include "suppliers/fmSuppliers.h"
 
 #include <QHash>
@@ -34,6 +35,7 @@ void registerAll()
     add("fmInventory", {[] { return new fmInventory; }});
     add("fmAdministrative", {[] { return new fmAdministrative; }});
     add("fmSuppliers", {[] { return new fmSuppliers; }});
+    add("fmRecipes", {[] { return new fmRecipes; }, false});
 }
 
 } // namespace Screens
