@@ -1,10 +1,6 @@
 #include "customers/CustomerForms.h"
 
 #include "customers/fmCustomers.h"
-#include "data/Database.h"
-#include "data/KeyNumbering.h"
-#include "shell/Messages.h"
-
 #include <QPushButton>
 
 namespace {
@@ -52,34 +48,22 @@ fmAddCust::fmAddCust(fmCustomers &browser) : CustomerForm("fmAddCust", "Add New 
     RecordSet &rs = m_browser.rs();
     if (rs.recordCount() > 0)
         SavedBookmark = rs.bookmark();
-    const Keys::NewKey key = Keys::next(Database::connection(), Keys::Kind::Customer);
-    NewCustNum = key.number;
-    m_limitMessage = key.limitMessage;
-    if (!key.status)
-        reportSaveFailure(key.status);
-    else if (!NewCustNum)
-        Msg::show(this, m_limitMessage, "Error", Msg::Buttons::Ok, Msg::Icon::Critical);
+    NewCustNum = chooseNewKey(Keys::Kind::Customer);
 }
 
 void fmAddCust::cmSave_Click()
 {
     if (!runChecks(CustomerRules::checks(input()), true, false))
         return;
-    if (!NewCustNum) {
-        // Every number is taken: nothing may be stored under a number in use.
-        Msg::show(this, m_limitMessage, "Error", Msg::Buttons::Ok, Msg::Icon::Critical);
+    if (refusedAtLimit(NewCustNum))
         return;
-    }
     RecordSet &rs = m_browser.rs();
     rs.addNew();
     writeFields(rs);
     rs.setValue("cust_num", *NewCustNum);
     rs.setValue("comments", boxText("txtComments"));
-    if (Status s = rs.update(); !s) {
-        rs.cancelUpdate();
-        reportSaveFailure(s);
+    if (!storeRow(rs))
         return;
-    }
     accept();
 }
 
@@ -109,11 +93,8 @@ void fmUpdateCust::cmSave_Click()
     RecordSet &rs = m_browser.rs();
     writeFields(rs);
     rs.setValue("Comments", boxText("txtComments"));
-    if (Status s = rs.update(); !s) {
-        rs.cancelUpdate();
-        reportSaveFailure(s);
+    if (!storeRow(rs))
         return;
-    }
     // Stored; a failure to read the list again is the browser's to report.
     (void)rs.refresh();
     accept();

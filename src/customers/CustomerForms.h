@@ -38,8 +38,6 @@ public:
     // The number the new customer gets; nothing when every number is taken.
     std::optional<int> NewCustNum;
 
-private:
-    QString m_limitMessage;
 };
 
 // "Update Customer Record": changes the customer the browser shows.

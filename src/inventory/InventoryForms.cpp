@@ -1,11 +1,9 @@
 #include "inventory/InventoryForms.h"
 
 #include "data/Database.h"
-#include "data/KeyNumbering.h"
 #include "data/TextRules.h"
 #include "inventory/fmInventory.h"
 #include "shell/MaskedEdit.h"
-#include "shell/Messages.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -66,32 +64,21 @@ fmAddInv::fmAddInv(fmInventory &browser) : ProductForm("fmAddInv", "Add New Prod
     RecordSet &rs = m_browser.rs();
     if (!rs.eof())
         SavedBookmark = rs.bookmark();
-    const Keys::NewKey key = Keys::next(Database::connection(), Keys::Kind::Product);
-    NewProductNum = key.number;
-    m_limitMessage = key.limitMessage;
-    if (!key.status)
-        reportSaveFailure(key.status);
-    else if (!NewProductNum)
-        Msg::show(this, m_limitMessage, "Error", Msg::Buttons::Ok, Msg::Icon::Critical);
+    NewProductNum = chooseNewKey(Keys::Kind::Product);
 }
 
 void fmAddInv::cmSave_Click()
 {
     if (!ValidateProduct(InventoryRules::addChecks(input()), true))
         return;
-    if (!NewProductNum) {
-        Msg::show(this, m_limitMessage, "Error", Msg::Buttons::Ok, Msg::Icon::Critical);
+    if (refusedAtLimit(NewProductNum))
         return;
-    }
     RecordSet &rs = m_browser.rs();
     rs.addNew();
     rs.setValue("product_num", *NewProductNum);
     writeFields(rs);
-    if (Status s = rs.update(); !s) {
-        rs.cancelUpdate();
-        reportSaveFailure(s);
+    if (!storeRow(rs))
         return;
-    }
     accept();
 }
 
@@ -140,11 +127,8 @@ void fmUpdateInv::cmSave_Click()
         return;
     RecordSet &rs = m_browser.rs();
     writeFields(rs);
-    if (Status s = rs.update(); !s) {
-        rs.cancelUpdate();
-        reportSaveFailure(s);
+    if (!storeRow(rs))
         return;
-    }
     // Stored; a failure to read the list again is the browser's to report.
     (void)rs.refresh();
     accept();

@@ -44,8 +44,6 @@ public:
     std::optional<int> NewProductNum;
     RecordSet::Bookmark SavedBookmark = 0;
 
-private:
-    QString m_limitMessage;
 };
 
 // "Update Product Information": changes the product the browser shows, read

@@ -57,11 +57,8 @@ void fmAddRecipe::cmSave_Click()
     RecordSet &rs = m_browser.rs();
     rs.addNew();
     writeFields(rs);
-    if (Status s = rs.update(); !s) {
-        rs.cancelUpdate();
-        reportSaveFailure(s);
+    if (!storeRow(rs))
         return;
-    }
     accept();
 }
 
@@ -104,11 +101,8 @@ void fmUpdateRecipe::cmSave_Click()
         return;
     RecordSet &rs = m_browser.rs();
     writeFields(rs);
-    if (Status s = rs.update(); !s) {
-        rs.cancelUpdate();
-        reportSaveFailure(s);
+    if (!storeRow(rs))
         return;
-    }
     accept();
 }
 

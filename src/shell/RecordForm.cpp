@@ -1,5 +1,6 @@
 #include "shell/RecordForm.h"
 
+#include "data/Database.h"
 #include "shell/MaskedEdit.h"
 #include "shell/Messages.h"
 
@@ -150,4 +151,33 @@ void RecordForm::reportSaveFailure(const Status &status)
 {
     Msg::show(this, QStringLiteral("The record could not be saved.\n\n") + status.message(),
               QStringLiteral("Error"), Msg::Buttons::Ok, Msg::Icon::Critical);
+}
+
+bool RecordForm::storeRow(RecordSet &rs)
+{
+    if (Status s = rs.update(); !s) {
+        rs.cancelUpdate();
+        reportSaveFailure(s);
+        return false;
+    }
+    return true;
+}
+
+std::optional<int> RecordForm::chooseNewKey(Keys::Kind kind)
+{
+    const Keys::NewKey key = Keys::next(Database::connection(), kind);
+    m_limitMessage = key.limitMessage;
+    if (!key.status)
+        reportSaveFailure(key.status);
+    else if (!key.number)
+        Msg::show(this, m_limitMessage, QStringLiteral("Error"), Msg::Buttons::Ok, Msg::Icon::Critical);
+    return key.number;
+}
+
+bool RecordForm::refusedAtLimit(const std::optional<int> &key)
+{
+    if (key)
+        return false;
+    Msg::show(this, m_limitMessage, QStringLiteral("Error"), Msg::Buttons::Ok, Msg::Icon::Critical);
+    return true;
 }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "data/Checks.h"
+#include "data/KeyNumbering.h"
+#include "data/RecordSet.h"
 #include "data/Status.h"
 
 #include <QDialog>
@@ -47,6 +49,15 @@ protected:
                    const std::function<void(const Check &)> &beforeMessage = {});
     // Tells the user that storing failed; the form stays open with its input.
     void reportSaveFailure(const Status &status);
+    // Writes the pending row of `rs`; on failure drops it and tells the user.
+    bool storeRow(RecordSet &rs);
+
+    // The number for a new record, chosen as the add form opens; when every
+    // number is taken the limit message is shown and there is none.
+    std::optional<int> chooseNewKey(Keys::Kind kind);
+    // At the limit Save is refused with the limit message again: nothing may
+    // be stored under a number another record holds.
+    bool refusedAtLimit(const std::optional<int> &key);
 
     // Adds a button to the button row, in tab order after the boxes.
     QPushButton *addButton(const QString &name, const QString &caption);
@@ -54,6 +65,7 @@ protected:
 
 private:
     QHash<QString, QWidget *> m_boxes;
+    QString m_limitMessage;
     class QHBoxLayout *m_buttons = nullptr;
     class QVBoxLayout *m_outer = nullptr;
 };

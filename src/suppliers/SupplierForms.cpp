@@ -1,7 +1,5 @@
 #include "suppliers/SupplierForms.h"
 
-#include "data/Database.h"
-#include "data/KeyNumbering.h"
 #include "shell/DropDownCombo.h"
 #include "shell/Messages.h"
 #include "suppliers/fmSuppliers.h"
@@ -54,13 +52,7 @@ fmAddSuppliers::fmAddSuppliers(fmSuppliers &browser)
     RecordSet &rs = m_browser.rs();
     if (rs.recordCount() > 0)
         SavedBookmark = rs.bookmark();
-    const Keys::NewKey key = Keys::next(Database::connection(), Keys::Kind::Supplier);
-    NewSupplierNum = key.number;
-    m_limitMessage = key.limitMessage;
-    if (!key.status)
-        reportSaveFailure(key.status);
-    else if (!NewSupplierNum)
-        Msg::show(this, m_limitMessage, "Error", Msg::Buttons::Ok, Msg::Icon::Critical);
+    NewSupplierNum = chooseNewKey(Keys::Kind::Supplier);
 }
 
 bool fmAddSuppliers::ValidateSupplier()
@@ -72,21 +64,15 @@ void fmAddSuppliers::cmSave_Click()
 {
     if (!ValidateSupplier())
         return;
-    if (!NewSupplierNum) {
-        // Every number is taken: nothing may be stored under a number in use.
-        Msg::show(this, m_limitMessage, "Error", Msg::Buttons::Ok, Msg::Icon::Critical);
+    if (refusedAtLimit(NewSupplierNum))
         return;
-    }
     RecordSet &rs = m_browser.rs();
     rs.addNew();
     writeFields(rs);
     rs.setValue("supplier_num", *NewSupplierNum);
     rs.setValue("Comments", boxText("txtComments"));
-    if (Status s = rs.update(); !s) {
-        rs.cancelUpdate();
-        reportSaveFailure(s);
+    if (!storeRow(rs))
         return;
-    }
     accept();
 }
 
@@ -122,11 +108,8 @@ void fmUpdateSuppliers::cmSave_Click()
     RecordSet &rs = m_browser.rs();
     writeFields(rs);
     rs.setValue("Comments", boxText("txtComments"));
-    if (Status s = rs.update(); !s) {
-        rs.cancelUpdate();
-        reportSaveFailure(s);
+    if (!storeRow(rs))
         return;
-    }
     // The change is stored; a failure to read the set again is reported by the
     // browser, which reads it once more when the form has closed.
     (void)rs.refresh();

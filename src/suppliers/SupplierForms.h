@@ -45,7 +45,6 @@ public:
 private:
     // Reports the first missing required box only.
     bool ValidateSupplier();
-    QString m_limitMessage;
 };
 
 // "Update Supplier Record": changes or deletes the supplier the browser shows.
