@@ -1,6 +1,7 @@
 #include "customers/CustomerForms.h"
 
 #include "customers/fmCustomers.h"
+
 #include <QPushButton>
 
 namespace {
