@@ -5,14 +5,14 @@
 
 namespace {
 
-BrowserSpec customerSpec()
+BrowserConfig customerConfig()
 {
-    BrowserSpec spec;
-    spec.windowTitle = "Customer Information";
-    spec.title = "Customers";
-    spec.source = {"customer", "last_name COLLATE NOCASE", "last_name", "last_name"};
-    spec.comboName = "cmbCust";
-    spec.fields = {
+    BrowserConfig config;
+    config.windowTitle = "Customer Information";
+    config.title = "Customers";
+    config.source = {"customer", "last_name COLLATE NOCASE", "last_name", "last_name"};
+    config.comboName = "cmbCust";
+    config.fields = {
         {"lblLn1", "Last Name:", "lblLastname", "Last_name"},
         {"lblfn1", "First Name:", "lblFirstname", "First_name"},
         {"lblA1", "Address:", "lblAddress", "Address"},
@@ -21,16 +21,16 @@ BrowserSpec customerSpec()
         {"lblB1", "Birthday:", "lblBirthday", "birthday"},
         {"lblC1", "Comments:", "lblComments", "Comments"},
     };
-    spec.notFoundMessage = "Customer not found!";
-    spec.printQuestion = "Print entire customer list?";
-    spec.printLines = [](RecordSet &rs) { return CustomerRules::listLines(rs, QDate::currentDate()); };
-    spec.printJobName = "Customer list";
-    return spec;
+    config.notFoundMessage = "Customer not found!";
+    config.printQuestion = "Print entire customer list?";
+    config.printLines = [](RecordSet &rs) { return CustomerRules::listLines(rs, QDate::currentDate()); };
+    config.printJobName = "Customer list";
+    return config;
 }
 
 } // namespace
 
-fmCustomers::fmCustomers(QWidget *parent) : BrowserScreen(customerSpec(), parent)
+fmCustomers::fmCustomers(QWidget *parent) : BrowserScreen(customerConfig(), parent)
 {
     setObjectName("fmCustomers");
 }

@@ -5,30 +5,30 @@
 
 namespace {
 
-BrowserSpec inventorySpec()
+BrowserConfig inventoryConfig()
 {
-    BrowserSpec spec;
-    spec.windowTitle = "Inventory";
-    spec.title = "Inventory";
-    spec.source = {"inventory", "product COLLATE NOCASE", "product", "Product"};
-    spec.comboName = "cmbInv";
-    spec.fields = {
+    BrowserConfig config;
+    config.windowTitle = "Inventory";
+    config.title = "Inventory";
+    config.source = {"inventory", "product COLLATE NOCASE", "product", "Product"};
+    config.comboName = "cmbInv";
+    config.fields = {
         {"lblLn1", "Product:", "lblProduct", "Product"},
         {"lblfn1", "Product #:", "lblProdNum", "Product_refnum"},
         // Shown read-only: nothing typed here can change a product's cost.
         {"lblA1", "Item Cost:", "medcost", "Cost", "$#,##0.00;($#,##0.00)"},
         {"lblB1", "Qty on Hand:", "lbQty", "Qty"},
     };
-    spec.notFoundMessage = "Product not found!";
-    spec.printQuestion = "Print entire Inventory list?";
-    spec.printLines = [](RecordSet &rs) { return InventoryRules::listLines(rs, QDate::currentDate()); };
-    spec.printJobName = "Inventory list";
-    return spec;
+    config.notFoundMessage = "Product not found!";
+    config.printQuestion = "Print entire Inventory list?";
+    config.printLines = [](RecordSet &rs) { return InventoryRules::listLines(rs, QDate::currentDate()); };
+    config.printJobName = "Inventory list";
+    return config;
 }
 
 } // namespace
 
-fmInventory::fmInventory(QWidget *parent) : BrowserScreen(inventorySpec(), parent)
+fmInventory::fmInventory(QWidget *parent) : BrowserScreen(inventoryConfig(), parent)
 {
     setObjectName("fmInventory");
 }

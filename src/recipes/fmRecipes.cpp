@@ -20,23 +20,23 @@ namespace {
 
 const QString NameColumn = QStringLiteral("Recipe_Name");
 
-BrowserSpec recipeSpec()
+BrowserConfig recipeConfig()
 {
-    BrowserSpec spec;
-    spec.windowTitle = "Recipes";
-    spec.title = "Recipes";
-    spec.source = {"recipes", QString(), NameColumn, NameColumn};
-    spec.comboName = "cmbRecipes";
-    spec.fields = {{"lblName", "Recipe Name:", "lblRecipe", NameColumn}};
-    spec.notFoundMessage = "Recipe not found!";
-    spec.printQuestion = "Print entire recipe list?";
-    spec.printJobName = "Recipe";
-    return spec;
+    BrowserConfig config;
+    config.windowTitle = "Recipes";
+    config.title = "Recipes";
+    config.source = {"recipes", QString(), NameColumn, NameColumn};
+    config.comboName = "cmbRecipes";
+    config.fields = {{"lblName", "Recipe Name:", "lblRecipe", NameColumn}};
+    config.notFoundMessage = "Recipe not found!";
+    config.printQuestion = "Print entire recipe list?";
+    config.printJobName = "Recipe";
+    return config;
 }
 
 } // namespace
 
-fmRecipes::fmRecipes(QWidget *parent) : BrowserScreen(recipeSpec(), parent)
+fmRecipes::fmRecipes(QWidget *parent) : BrowserScreen(recipeConfig(), parent)
 {
     setObjectName("fmRecipes");
 

@@ -13,10 +13,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-BrowserScreen::BrowserScreen(BrowserSpec spec, QWidget *parent)
-    : QWidget(parent), m_spec(std::move(spec)), m_browse(Database::connection(), m_spec.source)
+BrowserScreen::BrowserScreen(BrowserConfig config, QWidget *parent)
+    : QWidget(parent), m_config(std::move(config)), m_browse(Database::connection(), m_config.source)
 {
-    setWindowTitle(m_spec.windowTitle);
+    setWindowTitle(m_config.windowTitle);
     createLayout();
     setMinimumWidth(560);
     // Read the rows, list every name, show the first row.
@@ -30,7 +30,7 @@ BrowserScreen::BrowserScreen(BrowserSpec spec, QWidget *parent)
 void BrowserScreen::createLayout()
 {
     auto *outer = new QVBoxLayout(this);
-    auto *heading = new QLabel(m_spec.title, this);
+    auto *heading = new QLabel(m_config.title, this);
     heading->setObjectName("Label1");
     QFont font(QStringLiteral("Calisto MT"), 20, QFont::Bold);
     font.setStyleHint(QFont::Serif);
@@ -40,7 +40,7 @@ void BrowserScreen::createLayout()
     m_grid = new QGridLayout;
     m_grid->setColumnStretch(1, 1);
     int row = 0;
-    for (const BrowserField &f : m_spec.fields) {
+    for (const BrowserField &f : m_config.fields) {
         auto *caption = new QLabel(f.caption, this);
         caption->setObjectName(f.captionName);
         QWidget *value = nullptr;
@@ -71,7 +71,7 @@ void BrowserScreen::createLayout()
 
     auto *search = new QHBoxLayout;
     m_combo = new DropDownCombo(this);
-    m_combo->setObjectName(m_spec.comboName);
+    m_combo->setObjectName(m_config.comboName);
     m_combo->setInsertPolicy(QComboBox::NoInsert);
     m_combo->setMinimumWidth(260);
     m_combo->setMaxVisibleItems(20);
@@ -117,7 +117,7 @@ void BrowserScreen::showCurrent()
 {
     const RecordSet &set = rs();
     const bool onRow = !set.eof() && !set.bof();
-    for (const BrowserField &f : m_spec.fields) {
+    for (const BrowserField &f : m_config.fields) {
         QWidget *w = m_values.value(f.valueName);
         if (auto *label = qobject_cast<QLabel *>(w)) {
             label->setText(onRow ? set.text(f.column) : QString());
@@ -165,7 +165,7 @@ void BrowserScreen::cmSearch_Click()
         return;
     case Browse::GoTo::NotFound:
         showCurrent();
-        Msg::show(this, m_spec.notFoundMessage, "Search Failed", Msg::Buttons::Ok, Msg::Icon::Exclamation);
+        Msg::show(this, m_config.notFoundMessage, "Search Failed", Msg::Buttons::Ok, Msg::Icon::Exclamation);
         break;
     case Browse::GoTo::Found:
         showCurrent();
@@ -207,7 +207,7 @@ void BrowserScreen::cmPrint_Click()
 {
     if (!m_browse.hasRows())
         return;
-    if (Msg::show(this, m_spec.printQuestion, "Print", Msg::Buttons::OkCancel) != Msg::Answer::Ok)
+    if (Msg::show(this, m_config.printQuestion, "Print", Msg::Buttons::OkCancel) != Msg::Answer::Ok)
         return;
     printAll();
 }
@@ -219,12 +219,12 @@ void BrowserScreen::printAll()
         return;
     }
     rs().moveFirst();
-    const QStringList lines = m_spec.printLines(rs());
+    const QStringList lines = m_config.printLines(rs());
     if (Status s = rs().refresh(); !s)
         reportFailure(s);
     rs().moveFirst();
     showCurrent();
-    const Printer::Result printed = Printer::printLines(lines, m_spec.printJobName);
+    const Printer::Result printed = Printer::printLines(lines, m_config.printJobName);
     if (!printed.ok)
         Msg::show(this, "The list could not be printed.\n\n" + printed.error, "Print",
                   Msg::Buttons::Ok, Msg::Icon::Critical);

@@ -25,7 +25,7 @@ struct BrowserField
 };
 
 // Everything in which one record browser differs from another.
-struct BrowserSpec
+struct BrowserConfig
 {
     QString windowTitle;        // "Customer Information"
     QString title;              // "Customers", the large heading
@@ -45,7 +45,7 @@ class BrowserScreen : public QWidget, public Repaintable
 {
     Q_OBJECT
 public:
-    explicit BrowserScreen(BrowserSpec spec, QWidget *parent = nullptr);
+    explicit BrowserScreen(BrowserConfig config, QWidget *parent = nullptr);
 
     Browse &browse() { return m_browse; }
     RecordSet &rs() { return m_browse.rs(); }
@@ -81,13 +81,13 @@ protected:
     QHBoxLayout *buttonRow() const { return m_buttons; }
     QGridLayout *fieldGrid() const { return m_grid; }
     QPushButton *addButton(const QString &name, const QString &caption, std::function<void()> handler);
-    const BrowserSpec &spec() const { return m_spec; }
+    const BrowserConfig &config() const { return m_config; }
 
 private:
     void createLayout();
     void setList(const QStringList &names);
 
-    BrowserSpec m_spec;
+    BrowserConfig m_config;
     Browse m_browse;
     DropDownCombo *m_combo = nullptr;
     QPushButton *m_search = nullptr;

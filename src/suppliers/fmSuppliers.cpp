@@ -5,14 +5,14 @@
 
 namespace {
 
-BrowserSpec supplierSpec()
+BrowserConfig supplierConfig()
 {
-    BrowserSpec spec;
-    spec.windowTitle = "Supplier Information";
-    spec.title = "Suppliers";
-    spec.source = {"suppliers", QString(), "Company", "Company"};
-    spec.comboName = "cmbSupplier";
-    spec.fields = {
+    BrowserConfig config;
+    config.windowTitle = "Supplier Information";
+    config.title = "Suppliers";
+    config.source = {"suppliers", QString(), "Company", "Company"};
+    config.comboName = "cmbSupplier";
+    config.fields = {
         {"lblLn1", "Company:", "lblCompany", "Company"},
         {"lblfn1", "Contact:", "lblContact", "Contact"},
         {"lblA1", "Address:", "lblAddress", "Address"},
@@ -20,16 +20,16 @@ BrowserSpec supplierSpec()
         {"lblE1", "Email:", "lblEmail", "email"},
         {"lblC1", "Comments:", "lblComments", "Comments"},
     };
-    spec.notFoundMessage = "Supplier not found!";
-    spec.printQuestion = "Print entire supplier list?";
-    spec.printLines = [](RecordSet &rs) { return SupplierRules::listLines(rs, QDate::currentDate()); };
-    spec.printJobName = "Supplier list";
-    return spec;
+    config.notFoundMessage = "Supplier not found!";
+    config.printQuestion = "Print entire supplier list?";
+    config.printLines = [](RecordSet &rs) { return SupplierRules::listLines(rs, QDate::currentDate()); };
+    config.printJobName = "Supplier list";
+    return config;
 }
 
 } // namespace
 
-fmSuppliers::fmSuppliers(QWidget *parent) : BrowserScreen(supplierSpec(), parent)
+fmSuppliers::fmSuppliers(QWidget *parent) : BrowserScreen(supplierConfig(), parent)
 {
     setObjectName("fmSuppliers");
 }
