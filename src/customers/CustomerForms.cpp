@@ -46,9 +46,7 @@ void CustomerForm::writeFields(RecordSet &rs) const
 
 fmAddCust::fmAddCust(fmCustomers &browser) : CustomerForm("fmAddCust", "Add New Customer", browser)
 {
-    RecordSet &rs = m_browser.rs();
-    if (rs.recordCount() > 0)
-        SavedBookmark = rs.bookmark();
+    rememberPosition(m_browser.rs());
     NewCustNum = chooseNewKey(Keys::Kind::Customer);
 }
 
@@ -70,11 +68,7 @@ void fmAddCust::cmSave_Click()
 
 void fmAddCust::cmCancel_Click()
 {
-    RecordSet &rs = m_browser.rs();
-    if (rs.recordCount() > 0) {
-        rs.cancelUpdate();
-        rs.setBookmark(SavedBookmark);
-    }
+    returnToSavedPosition(m_browser.rs());
     reject();
 }
 
@@ -84,7 +78,7 @@ fmUpdateCust::fmUpdateCust(fmCustomers &browser)
     // The form edits the values as the browser displays them.
     for (const char *name : {"Lastname", "Firstname", "Address", "Phone", "Email", "Birthday", "Comments"})
         setBoxText(QStringLiteral("txt") + name, m_browser.valueText(QStringLiteral("lbl") + name));
-    SavedBookmark = m_browser.rs().bookmark();
+    rememberPosition(m_browser.rs());
 }
 
 void fmUpdateCust::cmSave_Click()
@@ -103,8 +97,6 @@ void fmUpdateCust::cmSave_Click()
 
 void fmUpdateCust::cmCancel_Click()
 {
-    RecordSet &rs = m_browser.rs();
-    rs.cancelUpdate();
-    rs.setBookmark(SavedBookmark);
+    returnToSavedPosition(m_browser.rs());
     reject();
 }

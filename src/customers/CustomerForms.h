@@ -22,7 +22,6 @@ protected:
     void writeFields(RecordSet &rs) const;
 
     fmCustomers &m_browser;
-    RecordSet::Bookmark SavedBookmark = 0;
 };
 
 // "Add New Customer": a new customer under the lowest free number.

@@ -60,10 +60,6 @@ fmAddInv::fmAddInv(fmInventory &browser) : ProductForm("fmAddInv", "Add New Prod
     // A typed single quote never reaches the product name.
     auto *product = static_cast<QLineEdit *>(box("txtProduct"));
     product->setValidator(new QRegularExpressionValidator(QRegularExpression("[^']*"), product));
-
-    RecordSet &rs = m_browser.rs();
-    if (!rs.eof())
-        SavedBookmark = rs.bookmark();
     NewProductNum = chooseNewKey(Keys::Kind::Product);
 }
 

@@ -42,7 +42,6 @@ public:
     void cmCancel_Click() override;
 
     std::optional<int> NewProductNum;
-    RecordSet::Bookmark SavedBookmark = 0;
 
 };
 

@@ -45,9 +45,7 @@ fmAddRecipe::fmAddRecipe(fmRecipes &browser)
     setTabOrder(box("txtRecipe"), box("txtDirections1"));
     setTabOrder(box("txtDirections1"), m_save);
     setTabOrder(m_save, m_cancel);
-    RecordSet &rs = m_browser.rs();
-    if (rs.recordCount() > 0)
-        SavedBookmark = rs.bookmark();
+    rememberPosition(m_browser.rs());
 }
 
 void fmAddRecipe::cmSave_Click()
@@ -64,11 +62,7 @@ void fmAddRecipe::cmSave_Click()
 
 void fmAddRecipe::cmCancel_Click()
 {
-    RecordSet &rs = m_browser.rs();
-    if (rs.recordCount() > 0) {
-        rs.cancelUpdate();
-        rs.setBookmark(SavedBookmark);
-    }
+    returnToSavedPosition(m_browser.rs());
     reject();
 }
 
@@ -84,7 +78,7 @@ fmUpdateRecipe::fmUpdateRecipe(fmRecipes &browser)
 
     setBoxText("txtRecipe", m_browser.valueText("lblRecipe"));
     setBoxText("txtDirections1", m_browser.directionsText());
-    SavedBookmark = m_browser.rs().bookmark();
+    rememberPosition(m_browser.rs());
 }
 
 bool fmUpdateRecipe::returnToRecipe()
@@ -108,9 +102,7 @@ void fmUpdateRecipe::cmSave_Click()
 
 void fmUpdateRecipe::cmCancel_Click()
 {
-    RecordSet &rs = m_browser.rs();
-    rs.cancelUpdate();
-    rs.setBookmark(SavedBookmark);
+    returnToSavedPosition(m_browser.rs());
     reject();
 }
 

@@ -18,7 +18,6 @@ public:
     virtual void cmSave_Click() = 0;
     virtual void cmCancel_Click() = 0;
 
-    RecordSet::Bookmark SavedBookmark = 0;
 
 protected:
     // Reports each failed check (only the first when `stopAtFirst`).

@@ -153,6 +153,20 @@ void RecordForm::reportSaveFailure(const Status &status)
               QStringLiteral("Error"), Msg::Buttons::Ok, Msg::Icon::Critical);
 }
 
+void RecordForm::rememberPosition(const RecordSet &rs)
+{
+    if (rs.recordCount() > 0)
+        SavedBookmark = rs.bookmark();
+}
+
+void RecordForm::returnToSavedPosition(RecordSet &rs)
+{
+    if (rs.recordCount() > 0) {
+        rs.cancelUpdate();
+        rs.setBookmark(SavedBookmark);
+    }
+}
+
 bool RecordForm::storeRow(RecordSet &rs)
 {
     if (Status s = rs.update(); !s) {

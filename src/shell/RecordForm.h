@@ -49,6 +49,12 @@ protected:
                    const std::function<void(const Check &)> &beforeMessage = {});
     // Tells the user that storing failed; the form stays open with its input.
     void reportSaveFailure(const Status &status);
+    // Remembers the browser's current row as the form opens.
+    void rememberPosition(const RecordSet &rs);
+    // Cancel: drops any pending change and returns the set to that row.
+    void returnToSavedPosition(RecordSet &rs);
+    RecordSet::Bookmark SavedBookmark = 0;
+
     // Writes the pending row of `rs`; on failure drops it and tells the user.
     bool storeRow(RecordSet &rs);
 

@@ -49,9 +49,7 @@ void SupplierForm::writeFields(RecordSet &rs) const
 fmAddSuppliers::fmAddSuppliers(fmSuppliers &browser)
     : SupplierForm("fmAddSuppliers", "Add New Supplier", false, browser)
 {
-    RecordSet &rs = m_browser.rs();
-    if (rs.recordCount() > 0)
-        SavedBookmark = rs.bookmark();
+    rememberPosition(m_browser.rs());
     NewSupplierNum = chooseNewKey(Keys::Kind::Supplier);
 }
 
@@ -78,11 +76,7 @@ void fmAddSuppliers::cmSave_Click()
 
 void fmAddSuppliers::cmCancel_Click()
 {
-    RecordSet &rs = m_browser.rs();
-    if (rs.recordCount() > 0) {
-        rs.cancelUpdate();
-        rs.setBookmark(SavedBookmark);
-    }
+    returnToSavedPosition(m_browser.rs());
     reject();
 }
 
@@ -93,7 +87,7 @@ fmUpdateSuppliers::fmUpdateSuppliers(fmSuppliers &browser)
     // The form edits the values as the browser displays them.
     for (const char *name : {"Company", "Contact", "Address", "Phone", "Email", "Comments"})
         setBoxText(QStringLiteral("txt") + name, m_browser.valueText(QStringLiteral("lbl") + name));
-    SavedBookmark = m_browser.rs().bookmark();
+    rememberPosition(m_browser.rs());
 }
 
 bool fmUpdateSuppliers::ValidateSupplier()
@@ -118,9 +112,7 @@ void fmUpdateSuppliers::cmSave_Click()
 
 void fmUpdateSuppliers::cmCancel_Click()
 {
-    RecordSet &rs = m_browser.rs();
-    rs.cancelUpdate();
-    rs.setBookmark(SavedBookmark);
+    returnToSavedPosition(m_browser.rs());
     reject();
 }
 

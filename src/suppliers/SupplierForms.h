@@ -26,7 +26,6 @@ protected:
     void writeFields(RecordSet &rs) const;
 
     fmSuppliers &m_browser;
-    RecordSet::Bookmark SavedBookmark = 0;
 };
 
 // "Add New Supplier": a new supplier under the lowest free number.
