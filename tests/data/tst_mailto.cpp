@@ -6,50 +6,11 @@ class tst_Mailto : public QObject
 {
     Q_OBJECT
 private slots:
-    void roundTrip_data();
-    void roundTrip();
-    void builtText_data();
-    void builtText();
+    void build_data();
+    void build();
 };
 
-void tst_Mailto::roundTrip_data()
-{
-    QTest::addColumn<QString>("to");
-    QTest::addColumn<QString>("subject");
-    QTest::addColumn<QString>("body");
-    QTest::addColumn<bool>("hasBody");
-
-    QTest::newRow("question mark in recipient") << "a?b@x.com" << "Hi" << QString() << false;
-    QTest::newRow("apostrophe and ampersand") << "o'brien@x.com, b&c@y.org" << "Order" << "Thanks" << true;
-    QTest::newRow("hash in recipient") << "x#y@z" << "#1 seller" << "see #2" << true;
-    QTest::newRow("percent and blanks") << "a@x.com" << "50% off" << "100% = 1+1 %20" << true;
-    QTest::newRow("subject looks like a body") << "a@x.com" << "cake&body=pie" << QString() << false;
-    QTest::newRow("CRLF and hash in body") << "a@x.com" << "Order 7"
-                                           << "Line 1\r\nLine #2\r\n\r\nEnd?x=y&z" << true;
-    QTest::newRow("non-ASCII") << "müller@x.de" << "Grüße an Müller" << "Müller, Straße 5" << true;
-    QTest::newRow("empty body kept") << "a@x.com" << QString() << QString() << true;
-    QTest::newRow("everything empty") << QString() << QString() << QString() << false;
-}
-
-void tst_Mailto::roundTrip()
-{
-    QFETCH(QString, to);
-    QFETCH(QString, subject);
-    QFETCH(QString, body);
-    QFETCH(bool, hasBody);
-
-    const QString address = Mailto::build({to, subject, body, hasBody});
-    for (QChar c : address.mid(7))
-        QVERIFY2(c.unicode() > 32 && c.unicode() < 127 && c != u'#', qPrintable(address));
-
-    const MailMessage back = Mailto::parse(address);
-    QCOMPARE(back.to, to);
-    QCOMPARE(back.subject, subject);
-    QCOMPARE(back.body, body);
-    QCOMPARE(back.hasBody, hasBody);
-}
-
-void tst_Mailto::builtText_data()
+void tst_Mailto::build_data()
 {
     QTest::addColumn<QString>("to");
     QTest::addColumn<QString>("subject");
@@ -57,19 +18,22 @@ void tst_Mailto::builtText_data()
     QTest::addColumn<bool>("hasBody");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("two recipients") << "A, B" << QString() << QString() << false
-                                    << "mailto:A,%20B?subject=";
-    QTest::newRow("no recipient") << QString() << QString() << QString() << false
-                                  << "mailto:?subject=";
-    QTest::newRow("reserved in recipient") << "x#y@z, a?b&c=d+e%" << QString() << QString() << false
-                                           << "mailto:x%23y@z,%20a%3Fb%26c%3Dd%2Be%25?subject=";
-    QTest::newRow("subject and body") << "a@x.com" << "Order 5, cake" << "A@b\r\n~x" << true
-                                      << "mailto:a@x.com?subject=Order%205%2C%20cake&body=A%40b%0D%0A~x";
-    QTest::newRow("non-ASCII as UTF-8") << "a@x.com" << "Müller" << QString() << false
-                                        << "mailto:a@x.com?subject=M%C3%BCller";
+    QTest::newRow("everything empty") << "" << "" << "" << false << "mailto:?subject=";
+    QTest::newRow("two recipients") << "A, B" << "" << "" << false << "mailto:A,%20B?subject=";
+    QTest::newRow("empty body kept") << "a@x.com" << "" << "" << true << "mailto:a@x.com?subject=&body=";
+    QTest::newRow("reserved in recipient")
+        << "o'brien@x.com, x#y@z, a?b&c=d+e%" << "" << "" << false
+        << "mailto:o%27brien@x.com,%20x%23y@z,%20a%3Fb%26c%3Dd%2Be%25?subject=";
+    QTest::newRow("subject looks like a body")
+        << "a@x.com" << "cake&body=pie" << "" << false << "mailto:a@x.com?subject=cake%26body%3Dpie";
+    QTest::newRow("subject and body")
+        << "a@x.com" << "Order 5, #7" << "A@b\r\n~x %20?" << true
+        << "mailto:a@x.com?subject=Order%205%2C%20%237&body=A%40b%0D%0A~x%20%2520%3F";
+    QTest::newRow("non-ASCII as UTF-8") << "müller@x.de" << "Grüße" << "" << false
+                                        << "mailto:m%C3%BCller@x.de?subject=Gr%C3%BC%C3%9Fe";
 }
 
-void tst_Mailto::builtText()
+void tst_Mailto::build()
 {
     QFETCH(QString, to);
     QFETCH(QString, subject);
@@ -78,6 +42,11 @@ void tst_Mailto::builtText()
     QFETCH(QString, expected);
 
     QCOMPARE(Mailto::build({to, subject, body, hasBody}), expected);
+    const MailMessage back = Mailto::parse(expected);
+    QCOMPARE(back.to, to);
+    QCOMPARE(back.subject, subject);
+    QCOMPARE(back.body, body);
+    QCOMPARE(back.hasBody, hasBody);
 }
 
 QTEST_APPLESS_MAIN(tst_Mailto)

@@ -14,11 +14,9 @@ class tst_TextRules : public QObject
 private slots:
     void numbers_data();
     void numbers();
-    void wholeNumber_data();
     void wholeNumber();
     void moneyFromDouble_data();
     void moneyFromDouble();
-    void moneyArithmetic();
     void formatDouble_data();
     void formatDouble();
     void formatMoney_data();
@@ -29,13 +27,12 @@ private slots:
     void int16();
     void usDates_data();
     void usDates();
-    void storedDates_data();
     void storedDates();
-    void dateMessage();
 };
 
 constexpr qint64 MaxUnits = std::numeric_limits<qint64>::max();
 constexpr qint64 MinUnits = std::numeric_limits<qint64>::min();
+constexpr double Infinity = std::numeric_limits<double>::infinity();
 
 // The same grammar feeds Money::fromText and toNumber; "money" is false where only the
 // 64-bit unit count overflows.
@@ -47,10 +44,7 @@ void tst_TextRules::numbers_data()
     QTest::addColumn<bool>("money");
     QTest::addColumn<qint64>("units");
 
-    QTest::newRow("plain") << "12.5" << true << 12.5 << true << qint64(125000);
-    QTest::newRow("money zero") << " $0.00 " << true << 0.0 << true << qint64(0);
-    QTest::newRow("dollar grouped") << "$1,234.50" << true << 1234.5 << true << qint64(12345000);
-    QTest::newRow("minus") << "-3" << true << -3.0 << true << qint64(-30000);
+    QTest::newRow("dollar grouped") << " $1,234.50 " << true << 1234.5 << true << qint64(12345000);
     QTest::newRow("plus") << "+3" << true << 3.0 << true << qint64(30000);
     QTest::newRow("sign before $") << "-$12.25" << true << -12.25 << true << qint64(-122500);
     QTest::newRow("sign after $") << "$-12.25" << true << -12.25 << true << qint64(-122500);
@@ -61,15 +55,14 @@ void tst_TextRules::numbers_data()
     QTest::newRow("half to even down") << "0.00005" << true << 0.00005 << true << qint64(0);
     QTest::newRow("half to even up") << "0.00015" << true << 0.00015 << true << qint64(2);
     QTest::newRow("above half") << "0.000051" << true << 0.000051 << true << qint64(1);
-    QTest::newRow("negative half") << "-2.00025" << true << -2.00025 << true << qint64(-20002);
     QTest::newRow("leading zeros") << "0000000000000000000000012" << true << 12.0 << true << qint64(120000);
     QTest::newRow("max") << "922337203685477.5807" << true << 922337203685477.5807 << true << MaxUnits;
     QTest::newRow("min") << "-922337203685477.5808" << true << -922337203685477.5808 << true << MinUnits;
     QTest::newRow("over max") << "922337203685477.5808" << true << 922337203685477.5808 << false << qint64(0);
     QTest::newRow("rounds over max") << "922337203685477.58075" << true << 922337203685477.58075 << false << qint64(0);
     QTest::newRow("huge") << "12345678901234567890123" << true << 1.2345678901234568e22 << false << qint64(0);
-    const QStringList malformed = {"", "   ", ".", "$", "7..5", "abc", "1 2", "--5", "-$-5", "(-5)",
-                                   "(5", ",5", "5,", "1,,5", "1.2,5", "5-", "1e5"};
+    const QStringList malformed = {"", "   ", ".", "7..5", "1e5", "5-", "-$-5", "(-5)", "(5",
+                                   ",5", "5,", "1,,5"};
     for (const QString &text : malformed)
         QTest::addRow("malformed '%s'", qPrintable(text)) << text << false << 0.0 << false << qint64(0);
 }
@@ -92,31 +85,11 @@ void tst_TextRules::numbers()
         QCOMPARE(amount->units(), units);
 }
 
-void tst_TextRules::wholeNumber_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("valid");
-    QTest::addColumn<qint64>("value");
-
-    QTest::newRow("digits") << "42" << true << qint64(42);
-    QTest::newRow("blanks sign") << " -17 " << true << qint64(-17);
-    QTest::newRow("decimals") << "4.0" << false << qint64(0);
-    QTest::newRow("grouped") << "1,000" << false << qint64(0);
-    QTest::newRow("dollar") << "$5" << false << qint64(0);
-    QTest::newRow("sign only") << "-" << false << qint64(0);
-    QTest::newRow("empty") << "" << false << qint64(0);
-    QTest::newRow("overflow") << "9223372036854775808" << false << qint64(0);
-}
-
 void tst_TextRules::wholeNumber()
 {
-    QFETCH(QString, text);
-    QFETCH(bool, valid);
-    QFETCH(qint64, value);
-    const std::optional<qint64> number = toWholeNumber(text);
-    QCOMPARE(number.has_value(), valid);
-    if (valid)
-        QCOMPARE(*number, value);
+    QCOMPARE(toWholeNumber(" -17 "), std::optional<qint64>(-17));
+    for (const QString text : {"4.0", "-", "", "9223372036854775808"})
+        QVERIFY2(!toWholeNumber(text), qPrintable(text));
 }
 
 void tst_TextRules::moneyFromDouble_data()
@@ -124,19 +97,14 @@ void tst_TextRules::moneyFromDouble_data()
     QTest::addColumn<double>("value");
     QTest::addColumn<qint64>("units");
 
-    QTest::newRow("dollars") << 12.5 << qint64(125000);
-    QTest::newRow("negative") << -3.25 << qint64(-32500);
+    QTest::newRow("nearest unit") << 12.34567 << qint64(123457);
     // Odd multiples of 1/32 are exact and land on a half unit, so only the tie rule decides.
     QTest::newRow("312.5 units to even down") << 0.03125 << qint64(312);
     QTest::newRow("937.5 units to even up") << 0.09375 << qint64(938);
-    QTest::newRow("1562.5 units to even down") << 0.15625 << qint64(1562);
-    QTest::newRow("-312.5 units") << -0.03125 << qint64(-312);
     QTest::newRow("-937.5 units") << -0.09375 << qint64(-938);
-    QTest::newRow("nearest unit") << 12.34567 << qint64(123457);
     QTest::newRow("nan") << std::nan("") << qint64(0);
-    QTest::newRow("infinity") << std::numeric_limits<double>::infinity() << MaxUnits;
-    QTest::newRow("minus infinity") << -std::numeric_limits<double>::infinity() << MinUnits;
-    QTest::newRow("too large") << 1e300 << MaxUnits;
+    QTest::newRow("infinity") << Infinity << MaxUnits;
+    QTest::newRow("minus infinity") << -Infinity << MinUnits;
 }
 
 void tst_TextRules::moneyFromDouble()
@@ -144,24 +112,6 @@ void tst_TextRules::moneyFromDouble()
     QFETCH(double, value);
     QFETCH(qint64, units);
     QCOMPARE(Money::fromDouble(value).units(), units);
-}
-
-void tst_TextRules::moneyArithmetic()
-{
-    const Money price = Money::fromUnits(125000);
-    const Money fee = Money::fromUnits(2500);
-    QCOMPARE((price + fee).units(), qint64(127500));
-    QCOMPARE((price - fee).units(), qint64(122500));
-    QCOMPARE((-price).units(), qint64(-125000));
-    QCOMPARE((price * 3).units(), qint64(375000));
-    Money total;
-    total += price;
-    total -= fee;
-    QCOMPARE(total.units(), qint64(122500));
-    QVERIFY(fee < price);
-    QVERIFY(-price < fee);
-    QVERIFY(Money::fromText("$12.50") == price);
-    QCOMPARE(price.toDouble(), 12.5);
 }
 
 void tst_TextRules::formatDouble_data()
@@ -174,34 +124,21 @@ void tst_TextRules::formatDouble_data()
     QTest::newRow("zero dollars") << 0.0 << "$#0.00" << "$0.00";
     QTest::newRow("no grouping") << 1234.5 << "$##0.00" << "$1234.50";
     QTest::newRow("grouping") << 1234.5 << "$#,##0.00" << "$1,234.50";
-    QTest::newRow("millions") << 1234567.891 << "$#,##0.00" << "$1,234,567.89";
     QTest::newRow("negative section") << -12.0 << "$#,##0.00;($#,##0.00)" << "($12.00)";
     QTest::newRow("positive with sections") << 12.0 << "$#,##0.00;($#,##0.00)" << "$12.00";
-    QTest::newRow("plain") << 7.25 << "#0.00" << "7.25";
-    QTest::newRow("plain zero") << 0.0 << "#0.00" << "0.00";
-    QTest::newRow("whole") << 5.0 << "#0" << "5";
-    QTest::newRow("half away 4.5") << 4.5 << "#0" << "5";
+    QTest::newRow("minus in front") << -12.5 << "$#0.00" << "-$12.50";
     QTest::newRow("half away 2.5") << 2.5 << "#0" << "3";
     QTest::newRow("half away -2.5") << -2.5 << "#0" << "-3";
     QTest::newRow("no whole digit") << 0.5 << "$##.00" << "$.50";
     QTest::newRow("no whole digit zero") << 0.0 << "$##.00" << "$.00";
+    // Rounded once, on the shortest text that reads back as the same double.
     QTest::newRow("half cent") << 12.345 << "$#0.00" << "$12.35";
     QTest::newRow("below half cent") << 12.344999 << "$#0.00" << "$12.34";
-    QTest::newRow("minus in front") << -12.5 << "$#0.00" << "-$12.50";
-    QTest::newRow("minus grouped") << -1234.5 << "$#,##0.00" << "-$1,234.50";
-    QTest::newRow("negative half cent") << -0.005 << "#0.00" << "-0.01";
     QTest::newRow("negative rounds to zero") << -0.004 << "#0.00" << "0.00";
     QTest::newRow("negative zero section") << -0.004 << "$#,##0.00;($#,##0.00)" << "$0.00";
-    QTest::newRow("negative whole to zero") << -0.4 << "#0" << "0";
-    QTest::newRow("carry") << 9.995 << "$#,##0.00" << "$10.00";
     QTest::newRow("carry into group") << 999999.995 << "$#,##0.00" << "$1,000,000.00";
-    QTest::newRow("group exact thousand") << 1000.0 << "#,##0" << "1,000";
-    QTest::newRow("billions") << 12345678901.0 << "$#,##0.00" << "$12,345,678,901.00";
-    QTest::newRow("rounded once") << 1.004999 << "#0.00" << "1.00";
-    QTest::newRow("half as written") << 2.675 << "#0.00" << "2.68";
     QTest::newRow("fifth decimal half") << 0.00005 << "#0.0000" << "0.0001";
     QTest::newRow("beyond money range") << 1e20 << "#,##0" << "100,000,000,000,000,000,000";
-    QTest::newRow("one decimal from two") << 0.25 << "#0.0" << "0.3";
 }
 
 void tst_TextRules::formatDouble()
@@ -219,10 +156,7 @@ void tst_TextRules::formatMoney_data()
     QTest::addColumn<QString>("expected");
 
     QTest::newRow("exact half cent") << qint64(123450) << "$#0.00" << "$12.35";
-    QTest::newRow("just below half cent") << qint64(123449) << "$#0.00" << "$12.34";
-    QTest::newRow("negative exact half") << qint64(-123450) << "$#0.00" << "-$12.35";
-    QTest::newRow("four decimals") << qint64(1) << "#0.0000" << "0.0001";
-    QTest::newRow("five decimals") << qint64(1) << "#0.00000" << "0.00010";
+    QTest::newRow("one unit") << qint64(1) << "#0.0000" << "0.0001";
     QTest::newRow("max") << MaxUnits << "$#,##0.00" << "$922,337,203,685,477.58";
     QTest::newRow("min") << MinUnits << "$#,##0.00;($#,##0.00)" << "($922,337,203,685,477.58)";
     QTest::newRow("min one section") << MinUnits << "#0" << "-922337203685478";
@@ -242,16 +176,12 @@ void tst_TextRules::shortestText_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("printed");
 
-    QTest::newRow("decimal") << 12.5 << "12.5" << " 12.5 ";
-    QTest::newRow("whole") << 25.0 << "25" << " 25 ";
-    QTest::newRow("tenth") << 0.1 << "0.1" << " 0.1 ";
     QTest::newRow("negative") << -3.25 << "-3.25" << "-3.25 ";
     QTest::newRow("zero") << 0.0 << "0" << " 0 ";
     QTest::newRow("minus zero") << -0.0 << "0" << " 0 ";
     QTest::newRow("sum noise") << 0.1 + 0.2 << "0.3" << " 0.3 ";
     QTest::newRow("small") << 0.00001 << "0.00001" << " 0.00001 ";
     QTest::newRow("large") << 1e15 << "1000000000000000" << " 1000000000000000 ";
-    QTest::newRow("fifteen digits") << 123456789.012345 << "123456789.012345" << " 123456789.012345 ";
     QTest::newRow("rounds up a digit") << 9.9999999999999999 << "10" << " 10 ";
 }
 
@@ -273,16 +203,11 @@ void tst_TextRules::int16_data()
     QTest::newRow("2.5") << 2.5 << true << 2;
     QTest::newRow("3.5") << 3.5 << true << 4;
     QTest::newRow("-2.5") << -2.5 << true << -2;
-    QTest::newRow("2.6") << 2.6 << true << 3;
-    QTest::newRow("max") << 32767.0 << true << 32767;
     QTest::newRow("max + 0.4") << 32767.4 << true << 32767;
     QTest::newRow("max + 0.5") << 32767.5 << false << 0;
-    QTest::newRow("min") << -32768.0 << true << -32768;
     QTest::newRow("min - 0.5") << -32768.5 << true << -32768;
     QTest::newRow("min - 0.6") << -32768.6 << false << 0;
-    QTest::newRow("large") << 1e10 << false << 0;
     QTest::newRow("nan") << std::nan("") << false << 0;
-    QTest::newRow("infinity") << std::numeric_limits<double>::infinity() << false << 0;
 }
 
 void tst_TextRules::int16()
@@ -302,18 +227,13 @@ void tst_TextRules::usDates_data()
     QTest::addColumn<QDate>("date");
     QTest::addColumn<QString>("shown");
 
-    QTest::newRow("padded") << "03/07/2005" << QDate(2005, 3, 7) << "03/07/2005";
-    QTest::newRow("short") << "3/7/2005" << QDate(2005, 3, 7) << "03/07/2005";
-    QTest::newRow("blanks") << " 12/31/1999 " << QDate(1999, 12, 31) << "12/31/1999";
+    QTest::newRow("short, blanks") << " 3/7/2005 " << QDate(2005, 3, 7) << "03/07/2005";
     QTest::newRow("leap day") << "02/29/2024" << QDate(2024, 2, 29) << "02/29/2024";
     QTest::newRow("year 100") << "01/01/0100" << QDate(100, 1, 1) << "01/01/0100";
+    QTest::newRow("year 99") << "01/01/0099" << QDate() << "";
     QTest::newRow("not leap") << "02/29/2023" << QDate() << "";
-    QTest::newRow("no such day") << "02/30/2024" << QDate() << "";
-    QTest::newRow("out of range") << "13/45/2005" << QDate() << "";
-    QTest::newRow("zeros") << "00/00/0000" << QDate() << "";
     QTest::newRow("mask") << "__/__/____" << QDate() << "";
     QTest::newRow("empty") << "" << QDate() << "";
-    QTest::newRow("year 99") << "01/01/0099" << QDate() << "";
 }
 
 void tst_TextRules::usDates()
@@ -326,42 +246,15 @@ void tst_TextRules::usDates()
     if (parsed)
         QCOMPARE(*parsed, date);
     QCOMPARE(toUsDate(date), shown);
-    if (parsed)
-        QCOMPARE(parseUsDate(toUsDate(*parsed)), parsed);
-}
-
-void tst_TextRules::storedDates_data()
-{
-    QTest::addColumn<QString>("stored");
-    QTest::addColumn<QDate>("date");
-
-    QTest::newRow("ordinary") << "2005-03-07" << QDate(2005, 3, 7);
-    QTest::newRow("leap day") << "2024-02-29" << QDate(2024, 2, 29);
-    QTest::newRow("early year") << "0100-01-01" << QDate(100, 1, 1);
-    QTest::newRow("not leap") << "2023-02-29" << QDate();
-    QTest::newRow("us form") << "03/07/2005" << QDate();
-    QTest::newRow("short parts") << "2005-3-7" << QDate();
-    QTest::newRow("trailing text") << "2005-03-07x" << QDate();
-    QTest::newRow("empty") << "" << QDate();
 }
 
 void tst_TextRules::storedDates()
 {
-    QFETCH(QString, stored);
-    QFETCH(QDate, date);
-    QCOMPARE(fromStoredDate(stored), date);
-    if (date.isValid()) {
-        QCOMPARE(toStoredDate(date), stored);
-        QCOMPARE(parseUsDate(toUsDate(date)), std::optional<QDate>(date));
-    } else {
-        QCOMPARE(toStoredDate(date), QString());
-    }
-}
-
-void tst_TextRules::dateMessage()
-{
-    QCOMPARE(invalidDateMessage("13/45/2005"),
-             QString("13/45/2005 is not a valid date.  Please enter the date as mm/dd/yyyy."));
+    QCOMPARE(toStoredDate(QDate(100, 1, 1)), QStringLiteral("0100-01-01"));
+    QCOMPARE(fromStoredDate("0100-01-01"), QDate(100, 1, 1));
+    QCOMPARE(toStoredDate(QDate()), QString());
+    for (const QString text : {"2023-02-29", "2005-3-7", "2005-03-07x", ""})
+        QVERIFY2(fromStoredDate(text).isNull(), qPrintable(text));
 }
 
 QTEST_APPLESS_MAIN(tst_TextRules)

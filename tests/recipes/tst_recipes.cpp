@@ -16,7 +16,6 @@
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
-#include <QSqlQuery>
 #include <QtTest>
 
 namespace {
@@ -25,21 +24,12 @@ const QString NoName = QStringLiteral("You must enter a recipe name");
 const QString NoDirections = QStringLiteral("You must enter directions");
 
 // `length` characters, each position told apart by its letter.
-QString pattern(int length, char16_t first = u'a')
+QString pattern(int length)
 {
     QString text;
     for (int i = 0; i < length; ++i)
-        text += QChar(first + i % 26);
+        text += QChar(u'a' + i % 26);
     return text;
-}
-
-QString pdfText(const QString &file)
-{
-    QProcess process;
-    process.start(QStringLiteral("pdftotext"), {file, QStringLiteral("-")});
-    if (!process.waitForFinished(30000) || process.exitCode() != 0)
-        return QString();
-    return QString::fromUtf8(process.readAllStandardOutput());
 }
 
 // Stores a recipe with its four directions columns as given.
@@ -51,18 +41,18 @@ void storeRecipe(const TestDatabase &db, const QString &name, const QStringList 
     QVERIFY(db.exec("INSERT INTO recipes VALUES (?, ?, ?, ?, ?)", values));
 }
 
+// The four directions columns of a recipe (a NULL in any of them gives one empty text).
 QStringList storedColumns(const TestDatabase &db, const QString &name)
 {
-    QSqlQuery q(db.db());
-    q.prepare("SELECT Recipe_Directions1, Recipe_Directions2, Recipe_Directions3, Recipe_Directions4 "
-              "FROM recipes WHERE Recipe_Name = ?");
-    q.addBindValue(name);
-    QStringList columns;
-    if (q.exec() && q.next()) {
-        for (int i = 0; i < 4; ++i)
-            columns << q.value(i).toString();
-    }
-    return columns;
+    const QString sql = "SELECT Recipe_Directions1 || '|' || Recipe_Directions2 || '|' || "
+                        "Recipe_Directions3 || '|' || Recipe_Directions4 FROM recipes WHERE Recipe_Name = ?";
+    return db.scalar(sql, {name}).toString().split('|');
+}
+
+// The first directions column of every recipe, in table order.
+QString firstColumns(const TestDatabase &db)
+{
+    return db.scalar("SELECT group_concat(Recipe_Directions1, ',') FROM recipes").toString();
 }
 
 QString shownName(fmRecipes &screen) { return child<QLabel>(&screen, "lblRecipe")->text(); }
@@ -78,12 +68,17 @@ void fill(QDialog *form, const QString &name, const QString &directions)
     child<QPlainTextEdit>(form, "txtDirections1")->setPlainText(directions);
 }
 
-QStringList pdfFiles(const QString &dir)
+// The non-empty lines of each PDF printed to `dir`, in file name order.
+QList<QStringList> printedPages(const QString &dir)
 {
-    QStringList files;
-    for (const QString &f : QDir(dir).entryList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Name))
-        files << QDir(dir).filePath(f);
-    return files;
+    QList<QStringList> pages;
+    for (const QFileInfo &file : QDir(dir).entryInfoList({"*.pdf"}, QDir::Files, QDir::Name)) {
+        QProcess process;
+        process.start(QStringLiteral("pdftotext"), {file.filePath(), QStringLiteral("-")});
+        process.waitForFinished(30000);
+        pages << QString::fromUtf8(process.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    }
+    return pages;
 }
 
 } // namespace
@@ -92,103 +87,83 @@ class tst_Recipes : public QObject
 {
     Q_OBJECT
 private slots:
-    void addStoresDirectionsByLength_data();
-    void addStoresDirectionsByLength();
-    void enterStartsNewLine();
-    void shorteningEmptiesLaterColumns();
+    void splitAndJoin_data();
+    void splitAndJoin();
+    void addThenShortenDirections();
     void checksKeepFormOpen_data();
     void checksKeepFormOpen();
-    void sameNameRepaintReturnsToFirst();
-    void updateAndDeleteKeepTheirRecipe_data();
-    void updateAndDeleteKeepTheirRecipe();
-    void deletingLastRecipeEmptiesScreen();
-    void cancelLeavesRecipeUnchanged();
-    void goTo_data();
+    void formKeepsItsRecipe_data();
+    void formKeepsItsRecipe();
     void goTo();
-    void emptyTableIgnoresCommands();
-    void printAllMakesOneJobPerRecipe_data();
+    void emptyTableThenDeleteLast();
     void printAllMakesOneJobPerRecipe();
     void longLinePrintsWrapped_data();
     void longLinePrintsWrapped();
     void returnUnloadsScreen();
 };
 
-void tst_Recipes::addStoresDirectionsByLength_data()
+void tst_Recipes::splitAndJoin_data()
 {
-    QTest::addColumn<int>("length");
-    QTest::addColumn<QList<int>>("columnLengths");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QList<int>>("expected");
 
-    QTest::newRow("250") << 250 << QList<int>{250, 0, 0, 0};
-    QTest::newRow("251") << 251 << QList<int>{250, 1, 0, 0};
-    QTest::newRow("1000") << 1000 << QList<int>{250, 250, 250, 250};
+    QTest::newRow("empty") << QString() << QList<int>{0, 0, 0, 0};
+    QTest::newRow("250") << pattern(250) << QList<int>{250, 0, 0, 0};
+    QTest::newRow("blank in column 2") << pattern(250) + " " << QList<int>{250, 1, 0, 0};
+    QTest::newRow("1001, nothing dropped") << pattern(1001) << QList<int>{250, 250, 250, 251};
+    // A line break counts as two characters and may straddle two columns.
+    QTest::newRow("break across columns") << pattern(249) + "\r\nx" << QList<int>{250, 2, 0, 0};
 }
 
-void tst_Recipes::addStoresDirectionsByLength()
+void tst_Recipes::splitAndJoin()
 {
-    QFETCH(int, length);
-    QFETCH(QList<int>, columnLengths);
+    QFETCH(QString, text);
+    QFETCH(QList<int>, expected);
 
+    const QStringList columns = RecipeText::split(text);
+    QList<int> lengths;
+    for (const QString &column : columns) {
+        QVERIFY(!column.isNull());
+        lengths << int(column.size());
+    }
+    QCOMPARE(lengths, expected);
+    QCOMPARE(RecipeText::join(columns), text);
+}
+
+void tst_Recipes::addThenShortenDirections()
+{
     TestDatabase db;
     MessageRecorder messages;
     fmRecipes screen;
-    const QString directions = pattern(length);
+    const QString full = pattern(1000);
+    QString offered;
     ModalDriver driver([&](QDialog *form) {
-        fill(form, "Bread", directions);
-        click(form, "cmSave");
-    });
-    click(&screen, "cmAdd");
-
-    QCOMPARE(driver.opened, QStringList{"fmAddRecipe"});
-    QVERIFY(messages.boxes.isEmpty());
-    const QStringList columns = storedColumns(db, "Bread");
-    QCOMPARE(columns.size(), 4);
-    for (int i = 0; i < 4; ++i) {
-        QCOMPARE(int(columns[i].size()), columnLengths[i]);
-        QCOMPARE(columns[i], directions.mid(i * 250, 250));
-    }
-    QCOMPARE(db.scalar("SELECT count(*) FROM recipes WHERE Recipe_Directions4 IS NULL").toInt(), 0);
-    QCOMPARE(shownName(screen), QStringLiteral("Bread"));
-    QCOMPARE(shownDirections(screen), directions);
-    QCOMPARE(child<QComboBox>(&screen, "cmbRecipes")->itemText(0), QStringLiteral("Bread"));
-}
-
-void tst_Recipes::enterStartsNewLine()
-{
-    TestDatabase db;
-    fmRecipes screen;
-    ModalDriver driver([&](QDialog *form) {
-        QTest::keyClicks(child<QLineEdit>(form, "txtRecipe"), "Toast");
         auto *box = child<QPlainTextEdit>(form, "txtDirections1");
-        QTest::keyClicks(box, "Slice");
-        QTest::keyClick(box, Qt::Key_Return);
-        QTest::keyClicks(box, "Toast");
-        QVERIFY(form->isVisible());
+        if (form->objectName() == "fmAddRecipe") {
+            fill(form, "Bread", full + "z");
+        } else {
+            offered = box->toPlainText();
+            box->clear();
+            QTest::keyClicks(box, "Slice");
+            QTest::keyClick(box, Qt::Key_Return);
+            QTest::keyClicks(box, "Toast");
+        }
         click(form, "cmSave");
     });
+
+    // The box takes 1000 characters, no more.
     click(&screen, "cmAdd");
+    QCOMPARE(storedColumns(db, "Bread"),
+             (QStringList{full.left(250), full.mid(250, 250), full.mid(500, 250), full.mid(750)}));
+    QCOMPARE(shownName(screen), QStringLiteral("Bread"));
+    QCOMPARE(shownDirections(screen), full);
+    QCOMPARE(child<QComboBox>(&screen, "cmbRecipes")->itemText(0), QStringLiteral("Bread"));
 
-    QCOMPARE(storedColumns(db, "Toast").value(0), QStringLiteral("Slice\r\nToast"));
-    QCOMPARE(shownDirections(screen), QStringLiteral("Slice\nToast"));
-}
-
-void tst_Recipes::shorteningEmptiesLaterColumns()
-{
-    TestDatabase db;
-    const QString old = pattern(600);
-    storeRecipe(db, "Stew", {old.left(250), old.mid(250, 250), old.mid(500)});
-    fmRecipes screen;
-    QCOMPARE(shownDirections(screen), old);
-
-    const QString shorter = pattern(100, u'A');
-    ModalDriver driver([&](QDialog *form) {
-        QCOMPARE(child<QPlainTextEdit>(form, "txtDirections1")->toPlainText(), old);
-        child<QPlainTextEdit>(form, "txtDirections1")->setPlainText(shorter);
-        click(form, "cmSave");
-    });
+    // Enter starts a new line, stored as CR LF; the later columns are emptied.
     click(&screen, "cmUpdate");
-
-    QCOMPARE(storedColumns(db, "Stew"), (QStringList{shorter, "", "", ""}));
-    QCOMPARE(shownDirections(screen), shorter);
+    QCOMPARE(offered, full);
+    QCOMPARE(storedColumns(db, "Bread"), (QStringList{"Slice\r\nToast", "", "", ""}));
+    QCOMPARE(shownDirections(screen), QStringLiteral("Slice\nToast"));
 }
 
 void tst_Recipes::checksKeepFormOpen_data()
@@ -198,12 +173,11 @@ void tst_Recipes::checksKeepFormOpen_data()
     QTest::addColumn<QString>("directions");
     QTest::addColumn<QStringList>("expected");
 
+    // Add stops at the first failed check, update reports each.
     QTest::newRow("add, neither") << "cmAdd" << "" << "" << QStringList{NoName};
-    QTest::newRow("add, no name") << "cmAdd" << "" << "Bake" << QStringList{NoName};
     QTest::newRow("add, no directions") << "cmAdd" << "Pie" << "" << QStringList{NoDirections};
     QTest::newRow("update, neither") << "cmUpdate" << "" << "" << QStringList{NoName, NoDirections};
     QTest::newRow("update, no name") << "cmUpdate" << "" << "Bake" << QStringList{NoName};
-    QTest::newRow("update, no directions") << "cmUpdate" << "Pie" << "" << QStringList{NoDirections};
 }
 
 void tst_Recipes::checksKeepFormOpen()
@@ -218,60 +192,39 @@ void tst_Recipes::checksKeepFormOpen()
     MessageRecorder messages;
     fmRecipes screen;
     bool stayedOpen = false;
-    QString typedName;
     ModalDriver driver([&](QDialog *form) {
         fill(form, name, directions);
         click(form, "cmSave");
         stayedOpen = form->isVisible();
-        typedName = child<QLineEdit>(form, "txtRecipe")->text();
     });
     click(&screen, button);
 
     QVERIFY(stayedOpen);
-    QCOMPARE(typedName, name);
     QCOMPARE(messages.texts(), expected);
-    for (const Msg::Record &r : messages.boxes) {
-        QCOMPARE(r.title, QStringLiteral("Invalid data"));
-        QCOMPARE(r.icon, Msg::Icon::None);
-    }
-    QCOMPARE(db.count("recipes"), 1);
-    QCOMPARE(storedColumns(db, "Cake").value(0), QStringLiteral("Mix"));
+    QCOMPARE(firstColumns(db), QStringLiteral("Mix"));
 }
 
-void tst_Recipes::sameNameRepaintReturnsToFirst()
+void tst_Recipes::formKeepsItsRecipe_data()
 {
-    TestDatabase db;
-    storeRecipe(db, "Bread", {"White"});
-    storeRecipe(db, "Bread", {"Rye"});
-    fmRecipes screen;
-    QCOMPARE(shownDirections(screen), QStringLiteral("White"));
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("shown");
 
-    click(&screen, "cmNext");
-    QCOMPARE(shownDirections(screen), QStringLiteral("Rye"));
-    screen.Form_Paint();
-    QCOMPARE(shownDirections(screen), QStringLiteral("White"));
-
-    click(&screen, "cmPrev");
-    QCOMPARE(shownDirections(screen), QStringLiteral("Rye"));
-    QEvent activate(QEvent::WindowActivate);
-    QApplication::sendEvent(&screen, &activate);
-    QCOMPARE(shownDirections(screen), QStringLiteral("White"));
+    // After a change the browser shows the first recipe of the name; Cancel
+    // returns it to the recipe it showed.
+    QTest::newRow("save") << "cmSave" << "White,Spelt" << "White";
+    QTest::newRow("delete") << "cmDelete" << "White" << "White";
+    QTest::newRow("cancel") << "cmCancel" << "White,Rye" << "Rye";
 }
 
-void tst_Recipes::updateAndDeleteKeepTheirRecipe_data()
+void tst_Recipes::formKeepsItsRecipe()
 {
-    QTest::addColumn<bool>("remove");
+    QFETCH(QString, button);
+    QFETCH(QString, stored);
+    QFETCH(QString, shown);
 
-    QTest::newRow("save after a check message") << false;
-    QTest::newRow("delete") << true;
-}
-
-void tst_Recipes::updateAndDeleteKeepTheirRecipe()
-{
-    QFETCH(bool, remove);
-
-    // The message boxes over the form repaint the browser, which moves its set to
-    // the first "Bread"; the form must still change the second.
+    // Two recipes share a name. Activating the browser (as a message box over the
+    // form does) shows the first again; the form must still work on the second.
     TestDatabase db;
     storeRecipe(db, "Bread", {"White"});
     storeRecipe(db, "Bread", {"Rye"});
@@ -279,43 +232,77 @@ void tst_Recipes::updateAndDeleteKeepTheirRecipe()
     fmRecipes screen;
     click(&screen, "cmNext");
     ModalDriver driver([&](QDialog *form) {
-        if (remove) {
-            click(form, "cmDelete");
-            return;
-        }
-        fill(form, "", "Spelt");
-        click(form, "cmSave");
-        child<QLineEdit>(form, "txtRecipe")->setText("Bread");
-        click(form, "cmSave");
+        QEvent activate(QEvent::WindowActivate);
+        QApplication::sendEvent(&screen, &activate);
+        QCOMPARE(shownDirections(screen), QStringLiteral("White"));
+        fill(form, "Bread", "Spelt");
+        click(form, button);
     });
     click(&screen, "cmUpdate");
 
-    QSqlQuery q(db.db());
-    QVERIFY(q.exec("SELECT Recipe_Directions1 FROM recipes ORDER BY rowid"));
-    QStringList stored;
-    while (q.next())
-        stored << q.value(0).toString();
-    QCOMPARE(stored, remove ? QStringList{"White"} : QStringList({"White", "Spelt"}));
+    QCOMPARE(driver.opened, QStringList{"fmUpdateRecipe"});
+    QCOMPARE(firstColumns(db), stored);
+    QCOMPARE(shownDirections(screen), shown);
 }
 
-void tst_Recipes::deletingLastRecipeEmptiesScreen()
+void tst_Recipes::goTo()
 {
     TestDatabase db;
-    storeRecipe(db, "Soup", {"Boil"});
+    storeRecipe(db, "Bread", {"Knead"});
+    storeRecipe(db, "Mom's Pie", {"Crimp"});
     MessageRecorder messages;
-    messages.answers << Msg::Answer::Cancel << Msg::Answer::Ok;
+    fmRecipes screen;
+    auto *combo = child<QComboBox>(&screen, "cmbRecipes");
+
+    combo->setEditText("mom's pie");
+    click(&screen, "cmSearch");
+    QCOMPARE(shownName(screen), QStringLiteral("Mom's Pie"));
+    QCOMPARE(shownDirections(screen), QStringLiteral("Crimp"));
+
+    // A name not in the list leaves the recipe on display.
+    combo->setEditText("Torte");
+    click(&screen, "cmSearch");
+    QCOMPARE(shownName(screen), QStringLiteral("Mom's Pie"));
+    QCOMPARE(messages.texts(), QStringList{"Recipe not found!"});
+}
+
+void tst_Recipes::emptyTableThenDeleteLast()
+{
+    TestDatabase db;
+    QTemporaryDir prints;
+    Printer::setPdfDirectory(prints.path());
+    MessageRecorder messages;
     fmRecipes screen;
     bool openAfterCancel = false;
     ModalDriver driver([&](QDialog *form) {
+        if (form->objectName() == "fmAddRecipe") {
+            fill(form, "Soup", "Boil");
+            click(form, "cmSave");
+            return;
+        }
         click(form, "cmDelete");
         openAfterCancel = form->isVisible() && db.count("recipes") == 1;
         click(form, "cmDelete");
     });
-    click(&screen, "cmUpdate");
 
+    // Without a recipe only Add does anything.
+    child<QComboBox>(&screen, "cmbRecipes")->setEditText("Bread");
+    for (const char *button : {"cmSearch", "cmPrev", "cmNext", "cmUpdate", "cmPrintme", "cmPrint"})
+        click(&screen, button);
+    screen.Form_Paint();
+    QVERIFY(messages.boxes.isEmpty());
+    QVERIFY(driver.opened.isEmpty());
+    QVERIFY(printedPages(prints.path()).isEmpty());
+    QCOMPARE(shownName(screen), QString());
+    QCOMPARE(shownDirections(screen), QString());
+    Printer::setPdfDirectory(QString());
+    click(&screen, "cmAdd");
+
+    // Delete asks first; deleting the last recipe empties the screen.
+    messages.answers << Msg::Answer::Cancel << Msg::Answer::Ok;
+    click(&screen, "cmUpdate");
     QVERIFY(openAfterCancel);
-    QCOMPARE(messages.boxes.size(), 2);
-    QCOMPARE(messages.boxes[0].text, QStringLiteral("Are you sure you want to delete this recipe?"));
+    QCOMPARE(messages.texts(), QStringList(2, "Are you sure you want to delete this recipe?"));
     QCOMPARE(messages.boxes[0].title, QStringLiteral("Delete Recipe?"));
     QCOMPARE(messages.boxes[0].buttons, Msg::Buttons::OkCancel);
     QCOMPARE(db.count("recipes"), 0);
@@ -324,134 +311,31 @@ void tst_Recipes::deletingLastRecipeEmptiesScreen()
     QCOMPARE(child<QComboBox>(&screen, "cmbRecipes")->count(), 0);
 }
 
-void tst_Recipes::cancelLeavesRecipeUnchanged()
-{
-    TestDatabase db;
-    storeRecipe(db, "Bread", {"Knead"});
-    storeRecipe(db, "Cake", {"Whisk"});
-    storeRecipe(db, "Pie", {"Roll"});
-    fmRecipes screen;
-    click(&screen, "cmNext");
-    ModalDriver driver([&](QDialog *form) {
-        fill(form, "Torte", "Layer");
-        click(form, "cmCancel");
-    });
-    click(&screen, "cmUpdate");
-
-    QCOMPARE(driver.opened, QStringList{"fmUpdateRecipe"});
-    QCOMPARE(storedColumns(db, "Cake").value(0), QStringLiteral("Whisk"));
-    QCOMPARE(db.count("recipes"), 3);
-    QCOMPARE(shownName(screen), QStringLiteral("Cake"));
-    QCOMPARE(shownDirections(screen), QStringLiteral("Whisk"));
-}
-
-void tst_Recipes::goTo_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("message");
-
-    QTest::newRow("found") << "Pie" << "Pie" << "";
-    QTest::newRow("other letter case") << "mom's pie" << "Mom's Pie" << "";
-    QTest::newRow("not found stays") << "Torte" << "Cake" << "Recipe not found!";
-    QTest::newRow("quote trick") << "' OR 1=1 --" << "Cake" << "Recipe not found!";
-}
-
-void tst_Recipes::goTo()
-{
-    QFETCH(QString, text);
-    QFETCH(QString, name);
-    QFETCH(QString, message);
-
-    TestDatabase db;
-    storeRecipe(db, "Bread", {"Knead"});
-    storeRecipe(db, "Cake", {"Whisk"});
-    storeRecipe(db, "Pie", {"Roll"});
-    storeRecipe(db, "Mom's Pie", {"Crimp"});
-    MessageRecorder messages;
-    fmRecipes screen;
-    click(&screen, "cmNext");
-    child<QComboBox>(&screen, "cmbRecipes")->setEditText(text);
-    click(&screen, "cmSearch");
-
-    QCOMPARE(shownName(screen), name);
-    QCOMPARE(shownDirections(screen), storedColumns(db, name).value(0));
-    QCOMPARE(messages.texts(), message.isEmpty() ? QStringList() : QStringList{message});
-    if (!message.isEmpty()) {
-        QCOMPARE(messages.boxes[0].title, QStringLiteral("Search Failed"));
-        QCOMPARE(messages.boxes[0].icon, Msg::Icon::Exclamation);
-    }
-}
-
-void tst_Recipes::emptyTableIgnoresCommands()
-{
-    TestDatabase db;
-    QTemporaryDir prints;
-    Printer::setPdfDirectory(prints.path());
-    MessageRecorder messages;
-    fmRecipes screen;
-    ModalDriver driver([](QDialog *) {});
-    child<QComboBox>(&screen, "cmbRecipes")->setEditText("Bread");
-    for (const char *button : {"cmSearch", "cmPrev", "cmNext", "cmUpdate", "cmPrintme", "cmPrint"})
-        click(&screen, button);
-    screen.Form_Paint();
-
-    QVERIFY(messages.boxes.isEmpty());
-    QVERIFY(driver.opened.isEmpty());
-    QVERIFY(pdfFiles(prints.path()).isEmpty());
-    QCOMPARE(shownName(screen), QString());
-    QCOMPARE(shownDirections(screen), QString());
-
-    click(&screen, "cmAdd");
-    QCOMPARE(driver.opened, QStringList{"fmAddRecipe"});
-    QCOMPARE(db.count("recipes"), 0);
-    Printer::setPdfDirectory(QString());
-}
-
-void tst_Recipes::printAllMakesOneJobPerRecipe_data()
-{
-    QTest::addColumn<Msg::Answer>("answer");
-    QTest::addColumn<QStringList>("printed");
-
-    QTest::newRow("OK") << Msg::Answer::Ok << QStringList{"Bread", "Cake", "Pie"};
-    QTest::newRow("Cancel") << Msg::Answer::Cancel << QStringList{};
-}
-
 void tst_Recipes::printAllMakesOneJobPerRecipe()
 {
-    QFETCH(Msg::Answer, answer);
-    QFETCH(QStringList, printed);
-
     if (QStandardPaths::findExecutable("pdftotext").isEmpty())
         QSKIP("pdftotext is not installed");
     TestDatabase db;
     QTemporaryDir prints;
     Printer::setPdfDirectory(prints.path());
-    const QHash<QString, QString> steps{
-        {"Bread", "Knead the flour dough"}, {"Cake", "Whisk eggs"}, {"Pie", "Roll the crust"}};
-    storeRecipe(db, "Bread", {steps["Bread"]});
-    storeRecipe(db, "Cake", {steps["Cake"], " twice"});
-    storeRecipe(db, "Pie", {steps["Pie"]});
+    storeRecipe(db, "Bread", {"Knead the flour dough"});
+    storeRecipe(db, "Cake", {"Whisk eggs", " twice"});
+    storeRecipe(db, "Pie", {"Roll the crust"});
     MessageRecorder messages;
-    messages.answers << answer;
+    messages.answers << Msg::Answer::Cancel << Msg::Answer::Ok;
     fmRecipes screen;
     click(&screen, "cmNext");
     click(&screen, "cmPrint");
+    QVERIFY(printedPages(prints.path()).isEmpty());
 
-    QCOMPARE(messages.texts(), QStringList{"Print entire recipe list?"});
-    QCOMPARE(messages.boxes[0].title, QStringLiteral("Print"));
-    QCOMPARE(messages.boxes[0].icon, Msg::Icon::None);
-    const QStringList files = pdfFiles(prints.path());
-    QCOMPARE(files.size(), printed.size());
-    for (int i = 0; i < files.size(); ++i) {
-        const QStringList lines = pdfText(files[i]).split('\n', Qt::SkipEmptyParts);
-        QVERIFY(lines.size() >= 2);
-        QCOMPARE(lines[0].trimmed(), printed[i]);
-        const QString expected = printed[i] == "Cake" ? "Whisk eggs twice" : steps[printed[i]];
-        QCOMPARE(lines[1].trimmed(), expected);
-    }
-    if (answer == Msg::Answer::Ok)
-        QCOMPARE(shownName(screen), QStringLiteral("Bread"));
+    click(&screen, "cmPrint");
+    QCOMPARE(messages.texts(), QStringList(2, "Print entire recipe list?"));
+    QStringList printed;
+    for (const QStringList &page : printedPages(prints.path()))
+        printed << page.value(0).trimmed() + ": " + page.value(1).trimmed();
+    QCOMPARE(printed, (QStringList{"Bread: Knead the flour dough", "Cake: Whisk eggs twice",
+                                   "Pie: Roll the crust"}));
+    QCOMPARE(shownName(screen), QStringLiteral("Bread"));
     Printer::setPdfDirectory(QString());
 }
 
@@ -488,9 +372,9 @@ void tst_Recipes::longLinePrintsWrapped()
     QCOMPARE(drawn < line.size(), cut);
     click(&screen, "cmPrintme");
 
-    const QStringList files = pdfFiles(prints.path());
-    QCOMPARE(files.size(), 1);
-    QStringList lines = pdfText(files[0]).split('\n', Qt::SkipEmptyParts);
+    const QList<QStringList> pages = printedPages(prints.path());
+    QCOMPARE(pages.size(), 1);
+    QStringList lines = pages[0];
     QCOMPARE(lines.takeFirst().trimmed(), QStringLiteral("Long"));
     QVERIFY(lines.size() > 2);
     QVERIFY(line.startsWith(lines[0].trimmed()));
@@ -515,7 +399,6 @@ void tst_Recipes::returnUnloadsScreen()
     Screens::add("fmRecipes", {[] { return new fmRecipes; }, false});
     QPointer<QWidget> screen = navigator.open("fmRecipes");
     QVERIFY(screen && screen->isWindow());
-    QCOMPARE(screen->windowTitle(), QStringLiteral("Recipes"));
 
     click(screen, "cmReturn");
     QVERIFY(!navigator.find("fmRecipes"));
