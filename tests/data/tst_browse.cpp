@@ -94,22 +94,6 @@ private slots:
         QCOMPARE(m_db->count("customer"), 5);
     }
 
-    void searchEnabling_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("enabled");
-        QTest::newRow("name") << "Lee" << true;
-        QTest::newRow("padded") << "  Lee " << true;
-        QTest::newRow("blanks") << "   " << false;
-        QTest::newRow("empty") << "" << false;
-    }
-    void searchEnabling()
-    {
-        QFETCH(QString, text);
-        QFETCH(bool, enabled);
-        QCOMPARE(Browse::searchEnabledFor(text), enabled);
-    }
-
     void appendedRowStaysLastUntilReread()
     {
         addCustomers({{1, "Lee"}, {2, "Ng"}});

@@ -76,19 +76,6 @@ private slots:
         QCOMPARE(m_screen->windowTitle(), QString("Inventory"));
     }
 
-    void emptyTable()
-    {
-        MessageRecorder boxes;
-        open();
-        ModalDriver driver([](QDialog *) {});
-        for (const char *button : {"cmNext", "cmPrev", "cmSearch", "cmUpdate", "cmPrint"})
-            click(button);
-        QVERIFY(boxes.boxes.isEmpty());
-        QVERIFY(driver.opened.isEmpty());
-        click("cmAdd");
-        QCOMPARE(driver.opened, QStringList({"fmAddInv"}));
-    }
-
     void addStoresProduct_data()
     {
         QTest::addColumn<QString>("typedName");
@@ -244,22 +231,6 @@ private slots:
                               "FROM inventory WHERE product_num = 1").toString(),
                  QString("Rye Flour|99999|35000|9"));
         QCOMPARE(shown("lblProduct"), QString("Apples"));
-    }
-
-    void searchByName()
-    {
-        store(1, "Flour", "99999", 35000, 12);
-        store(2, "Apples", "A1", 10000, 4);
-        MessageRecorder boxes;
-        open();
-        auto *combo = child<DropDownCombo>(m_screen.get(), "cmbInv");
-        combo->setEditText("flour");
-        click("cmSearch");
-        QCOMPARE(shown("lblProduct"), QString("Flour"));
-        combo->setEditText("Bread");
-        click("cmSearch");
-        QCOMPARE(boxes.texts(), QStringList({"Product not found!"}));
-        QCOMPARE(shown("lblProduct"), QString("Flour"));
     }
 
     void printedLine()
