@@ -7,255 +7,210 @@
 
 using namespace TextRules;
 
+constexpr qint64 MaxUnits = std::numeric_limits<qint64>::max();
+constexpr qint64 MinUnits = std::numeric_limits<qint64>::min();
+constexpr double Infinity = std::numeric_limits<double>::infinity();
+
 class tst_TextRules : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void numbers_data();
-    void numbers();
-    void wholeNumber();
-    void moneyFromDouble_data();
-    void moneyFromDouble();
-    void formatDouble_data();
-    void formatDouble();
-    void formatMoney_data();
-    void formatMoney();
-    void shortestText_data();
-    void shortestText();
-    void int16_data();
-    void int16();
-    void usDates_data();
-    void usDates();
-    void storedDates();
+    // The same grammar feeds Money::fromText and toNumber; "money" is false where only the
+    // 64-bit unit count overflows.
+    void numbers_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("numeric");
+        QTest::addColumn<double>("value");
+        QTest::addColumn<bool>("money");
+        QTest::addColumn<qint64>("units");
+        QTest::newRow("dollar grouped") << " $1,234.50 " << true << 1234.5 << true << qint64(12345000);
+        QTest::newRow("plus") << "+3" << true << 3.0 << true << qint64(30000);
+        QTest::newRow("sign before $") << "-$12.25" << true << -12.25 << true << qint64(-122500);
+        QTest::newRow("sign after $") << "$-12.25" << true << -12.25 << true << qint64(-122500);
+        QTest::newRow("parentheses") << "($12.00)" << true << -12.0 << true << qint64(-120000);
+        QTest::newRow("leading point") << ".5" << true << 0.5 << true << qint64(5000);
+        QTest::newRow("trailing point") << "7." << true << 7.0 << true << qint64(70000);
+        QTest::newRow("loose grouping") << "1,2,3" << true << 123.0 << true << qint64(1230000);
+        QTest::newRow("half to even down") << "0.00005" << true << 0.00005 << true << qint64(0);
+        QTest::newRow("half to even up") << "0.00015" << true << 0.00015 << true << qint64(2);
+        QTest::newRow("above half") << "0.000051" << true << 0.000051 << true << qint64(1);
+        QTest::newRow("leading zeros") << "0000000000000000000000012" << true << 12.0 << true << qint64(120000);
+        QTest::newRow("max") << "922337203685477.5807" << true << 922337203685477.5807 << true << MaxUnits;
+        QTest::newRow("min") << "-922337203685477.5808" << true << -922337203685477.5808 << true << MinUnits;
+        QTest::newRow("over max") << "922337203685477.5808" << true << 922337203685477.5808 << false << qint64(0);
+        QTest::newRow("rounds over max") << "922337203685477.58075" << true << 922337203685477.58075 << false << qint64(0);
+        QTest::newRow("huge") << "12345678901234567890123" << true << 1.2345678901234568e22 << false << qint64(0);
+        const QStringList malformed = {"", "   ", ".", "7..5", "1e5", "5-", "-$-5", "(-5)", "(5",
+                                       ",5", "5,", "1,,5"};
+        for (const QString &text : malformed)
+            QTest::addRow("malformed '%s'", qPrintable(text)) << text << false << 0.0 << false << qint64(0);
+    }
+
+    void numbers()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, numeric);
+        QFETCH(double, value);
+        QFETCH(bool, money);
+        QFETCH(qint64, units);
+        QCOMPARE(isNumeric(text), numeric);
+        const std::optional<double> number = toNumber(text);
+        QCOMPARE(number.has_value(), numeric);
+        if (numeric)
+            QCOMPARE(*number, value);
+        const std::optional<Money> amount = Money::fromText(text);
+        QCOMPARE(amount.has_value(), money);
+        if (money)
+            QCOMPARE(amount->units(), units);
+    }
+
+    void wholeNumber()
+    {
+        QCOMPARE(toWholeNumber(" -17 "), std::optional<qint64>(-17));
+        for (const QString text : {"4.0", "-", "", "9223372036854775808"})
+            QVERIFY2(!toWholeNumber(text), qPrintable(text));
+    }
+
+    void moneyFromDouble_data()
+    {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<qint64>("units");
+        // Odd multiples of 1/32 are exact and land on a half unit, so only the tie rule decides.
+        QTest::newRow("312.5 units to even down") << 0.03125 << qint64(312);
+        QTest::newRow("937.5 units to even up") << 0.09375 << qint64(938);
+        QTest::newRow("-937.5 units") << -0.09375 << qint64(-938);
+        QTest::newRow("nan") << std::nan("") << qint64(0);
+        QTest::newRow("infinity") << Infinity << MaxUnits;
+        QTest::newRow("minus infinity") << -Infinity << MinUnits;
+    }
+
+    void moneyFromDouble()
+    {
+        QFETCH(double, value);
+        QFETCH(qint64, units);
+        QCOMPARE(Money::fromDouble(value).units(), units);
+    }
+
+    // Doubles and money amounts through the same patterns.
+    void format_data()
+    {
+        QTest::addColumn<QVariant>("amount");
+        QTest::addColumn<QString>("pattern");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("dollars") << QVariant(12.5) << "$#0.00" << "$12.50";
+        QTest::newRow("no grouping") << QVariant(1234.5) << "$##0.00" << "$1234.50";
+        QTest::newRow("grouping") << QVariant(1234.5) << "$#,##0.00" << "$1,234.50";
+        QTest::newRow("negative section") << QVariant(-12.0) << "$#,##0.00;($#,##0.00)" << "($12.00)";
+        QTest::newRow("positive with sections") << QVariant(12.0) << "$#,##0.00;($#,##0.00)" << "$12.00";
+        QTest::newRow("minus in front") << QVariant(-12.5) << "$#0.00" << "-$12.50";
+        QTest::newRow("half away 2.5") << QVariant(2.5) << "#0" << "3";
+        QTest::newRow("no whole digit") << QVariant(0.5) << "$##.00" << "$.50";
+        // Rounded once, on the shortest text that reads back as the same double.
+        QTest::newRow("half cent") << QVariant(12.345) << "$#0.00" << "$12.35";
+        QTest::newRow("below half cent") << QVariant(12.344999) << "$#0.00" << "$12.34";
+        QTest::newRow("negative rounds to zero") << QVariant(-0.004) << "#0.00" << "0.00";
+        QTest::newRow("negative zero section") << QVariant(-0.004) << "$#,##0.00;($#,##0.00)" << "$0.00";
+        QTest::newRow("carry into group") << QVariant(999999.995) << "$#,##0.00" << "$1,000,000.00";
+        QTest::newRow("fifth decimal half") << QVariant(0.00005) << "#0.0000" << "0.0001";
+        QTest::newRow("beyond money range") << QVariant(1e20) << "#,##0" << "100,000,000,000,000,000,000";
+        const auto money = [](qint64 units) { return QVariant::fromValue(Money::fromUnits(units)); };
+        QTest::newRow("money: exact half cent") << money(123450) << "$#0.00" << "$12.35";
+        QTest::newRow("money: one unit") << money(1) << "#0.0000" << "0.0001";
+        QTest::newRow("money: max") << money(MaxUnits) << "$#,##0.00" << "$922,337,203,685,477.58";
+        QTest::newRow("money: min") << money(MinUnits) << "$#,##0.00;($#,##0.00)" << "($922,337,203,685,477.58)";
+        QTest::newRow("money: min, one section") << money(MinUnits) << "#0" << "-922337203685478";
+    }
+
+    void format()
+    {
+        QFETCH(QVariant, amount);
+        QFETCH(QString, pattern);
+        QFETCH(QString, expected);
+        if (amount.metaType() == QMetaType::fromType<Money>())
+            QCOMPARE(TextRules::format(amount.value<Money>(), pattern), expected);
+        else
+            QCOMPARE(TextRules::format(amount.toDouble(), pattern), expected);
+    }
+
+    void shortestText_data()
+    {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("printed");
+        QTest::newRow("negative") << -3.25 << "-3.25" << "-3.25 ";
+        QTest::newRow("minus zero") << -0.0 << "0" << " 0 ";
+        QTest::newRow("sum noise") << 0.1 + 0.2 << "0.3" << " 0.3 ";
+        QTest::newRow("small") << 0.00001 << "0.00001" << " 0.00001 ";
+        QTest::newRow("large") << 1e15 << "1000000000000000" << " 1000000000000000 ";
+    }
+
+    void shortestText()
+    {
+        QFETCH(double, value);
+        QFETCH(QString, text);
+        QFETCH(QString, printed);
+        QCOMPARE(shortest(value), text);
+        QCOMPARE(printerNumber(value), printed);
+    }
+
+    void int16_data()
+    {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<QString>("expected"); // empty: out of range
+        QTest::newRow("2.5") << 2.5 << "2";
+        QTest::newRow("3.5") << 3.5 << "4";
+        QTest::newRow("max + 0.4") << 32767.4 << "32767";
+        QTest::newRow("max + 0.5") << 32767.5 << "";
+        QTest::newRow("min - 0.5") << -32768.5 << "-32768";
+        QTest::newRow("min - 0.6") << -32768.6 << "";
+        QTest::newRow("nan") << std::nan("") << "";
+    }
+
+    void int16()
+    {
+        QFETCH(double, value);
+        QFETCH(QString, expected);
+        const std::optional<qint16> result = toInt16(value);
+        QCOMPARE(result ? QString::number(*result) : QString(), expected);
+    }
+
+    void usDates_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QDate>("date");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("short, blanks") << " 3/7/2005 " << QDate(2005, 3, 7) << "03/07/2005";
+        QTest::newRow("leap day") << "02/29/2024" << QDate(2024, 2, 29) << "02/29/2024";
+        QTest::newRow("year 100") << "01/01/0100" << QDate(100, 1, 1) << "01/01/0100";
+        QTest::newRow("year 99") << "01/01/0099" << QDate() << "";
+        QTest::newRow("not leap") << "02/29/2023" << QDate() << "";
+        QTest::newRow("mask") << "__/__/____" << QDate() << "";
+        QTest::newRow("empty") << "" << QDate() << "";
+    }
+
+    void usDates()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QDate, date);
+        QFETCH(QString, shown);
+        const std::optional<QDate> parsed = parseUsDate(typed);
+        QCOMPARE(parsed.has_value(), date.isValid());
+        if (parsed)
+            QCOMPARE(*parsed, date);
+        QCOMPARE(toUsDate(date), shown);
+    }
+
+    void storedDates()
+    {
+        QCOMPARE(toStoredDate(QDate(100, 1, 1)), QStringLiteral("0100-01-01"));
+        QCOMPARE(fromStoredDate("0100-01-01"), QDate(100, 1, 1));
+        QCOMPARE(toStoredDate(QDate()), QString());
+        for (const QString text : {"2023-02-29", "2005-3-7", "2005-03-07x", ""})
+            QVERIFY2(fromStoredDate(text).isNull(), qPrintable(text));
+    }
 };
-
-constexpr qint64 MaxUnits = std::numeric_limits<qint64>::max();
-constexpr qint64 MinUnits = std::numeric_limits<qint64>::min();
-constexpr double Infinity = std::numeric_limits<double>::infinity();
-
-// The same grammar feeds Money::fromText and toNumber; "money" is false where only the
-// 64-bit unit count overflows.
-void tst_TextRules::numbers_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("numeric");
-    QTest::addColumn<double>("value");
-    QTest::addColumn<bool>("money");
-    QTest::addColumn<qint64>("units");
-
-    QTest::newRow("dollar grouped") << " $1,234.50 " << true << 1234.5 << true << qint64(12345000);
-    QTest::newRow("plus") << "+3" << true << 3.0 << true << qint64(30000);
-    QTest::newRow("sign before $") << "-$12.25" << true << -12.25 << true << qint64(-122500);
-    QTest::newRow("sign after $") << "$-12.25" << true << -12.25 << true << qint64(-122500);
-    QTest::newRow("parentheses") << "($12.00)" << true << -12.0 << true << qint64(-120000);
-    QTest::newRow("leading point") << ".5" << true << 0.5 << true << qint64(5000);
-    QTest::newRow("trailing point") << "7." << true << 7.0 << true << qint64(70000);
-    QTest::newRow("loose grouping") << "1,2,3" << true << 123.0 << true << qint64(1230000);
-    QTest::newRow("half to even down") << "0.00005" << true << 0.00005 << true << qint64(0);
-    QTest::newRow("half to even up") << "0.00015" << true << 0.00015 << true << qint64(2);
-    QTest::newRow("above half") << "0.000051" << true << 0.000051 << true << qint64(1);
-    QTest::newRow("leading zeros") << "0000000000000000000000012" << true << 12.0 << true << qint64(120000);
-    QTest::newRow("max") << "922337203685477.5807" << true << 922337203685477.5807 << true << MaxUnits;
-    QTest::newRow("min") << "-922337203685477.5808" << true << -922337203685477.5808 << true << MinUnits;
-    QTest::newRow("over max") << "922337203685477.5808" << true << 922337203685477.5808 << false << qint64(0);
-    QTest::newRow("rounds over max") << "922337203685477.58075" << true << 922337203685477.58075 << false << qint64(0);
-    QTest::newRow("huge") << "12345678901234567890123" << true << 1.2345678901234568e22 << false << qint64(0);
-    const QStringList malformed = {"", "   ", ".", "7..5", "1e5", "5-", "-$-5", "(-5)", "(5",
-                                   ",5", "5,", "1,,5"};
-    for (const QString &text : malformed)
-        QTest::addRow("malformed '%s'", qPrintable(text)) << text << false << 0.0 << false << qint64(0);
-}
-
-void tst_TextRules::numbers()
-{
-    QFETCH(QString, text);
-    QFETCH(bool, numeric);
-    QFETCH(double, value);
-    QFETCH(bool, money);
-    QFETCH(qint64, units);
-    QCOMPARE(isNumeric(text), numeric);
-    const std::optional<double> number = toNumber(text);
-    QCOMPARE(number.has_value(), numeric);
-    if (numeric)
-        QCOMPARE(*number, value);
-    const std::optional<Money> amount = Money::fromText(text);
-    QCOMPARE(amount.has_value(), money);
-    if (money)
-        QCOMPARE(amount->units(), units);
-}
-
-void tst_TextRules::wholeNumber()
-{
-    QCOMPARE(toWholeNumber(" -17 "), std::optional<qint64>(-17));
-    for (const QString text : {"4.0", "-", "", "9223372036854775808"})
-        QVERIFY2(!toWholeNumber(text), qPrintable(text));
-}
-
-void tst_TextRules::moneyFromDouble_data()
-{
-    QTest::addColumn<double>("value");
-    QTest::addColumn<qint64>("units");
-
-    QTest::newRow("nearest unit") << 12.34567 << qint64(123457);
-    // Odd multiples of 1/32 are exact and land on a half unit, so only the tie rule decides.
-    QTest::newRow("312.5 units to even down") << 0.03125 << qint64(312);
-    QTest::newRow("937.5 units to even up") << 0.09375 << qint64(938);
-    QTest::newRow("-937.5 units") << -0.09375 << qint64(-938);
-    QTest::newRow("nan") << std::nan("") << qint64(0);
-    QTest::newRow("infinity") << Infinity << MaxUnits;
-    QTest::newRow("minus infinity") << -Infinity << MinUnits;
-}
-
-void tst_TextRules::moneyFromDouble()
-{
-    QFETCH(double, value);
-    QFETCH(qint64, units);
-    QCOMPARE(Money::fromDouble(value).units(), units);
-}
-
-void tst_TextRules::formatDouble_data()
-{
-    QTest::addColumn<double>("value");
-    QTest::addColumn<QString>("pattern");
-    QTest::addColumn<QString>("expected");
-
-    QTest::newRow("dollars") << 12.5 << "$#0.00" << "$12.50";
-    QTest::newRow("zero dollars") << 0.0 << "$#0.00" << "$0.00";
-    QTest::newRow("no grouping") << 1234.5 << "$##0.00" << "$1234.50";
-    QTest::newRow("grouping") << 1234.5 << "$#,##0.00" << "$1,234.50";
-    QTest::newRow("negative section") << -12.0 << "$#,##0.00;($#,##0.00)" << "($12.00)";
-    QTest::newRow("positive with sections") << 12.0 << "$#,##0.00;($#,##0.00)" << "$12.00";
-    QTest::newRow("minus in front") << -12.5 << "$#0.00" << "-$12.50";
-    QTest::newRow("half away 2.5") << 2.5 << "#0" << "3";
-    QTest::newRow("half away -2.5") << -2.5 << "#0" << "-3";
-    QTest::newRow("no whole digit") << 0.5 << "$##.00" << "$.50";
-    QTest::newRow("no whole digit zero") << 0.0 << "$##.00" << "$.00";
-    // Rounded once, on the shortest text that reads back as the same double.
-    QTest::newRow("half cent") << 12.345 << "$#0.00" << "$12.35";
-    QTest::newRow("below half cent") << 12.344999 << "$#0.00" << "$12.34";
-    QTest::newRow("negative rounds to zero") << -0.004 << "#0.00" << "0.00";
-    QTest::newRow("negative zero section") << -0.004 << "$#,##0.00;($#,##0.00)" << "$0.00";
-    QTest::newRow("carry into group") << 999999.995 << "$#,##0.00" << "$1,000,000.00";
-    QTest::newRow("fifth decimal half") << 0.00005 << "#0.0000" << "0.0001";
-    QTest::newRow("beyond money range") << 1e20 << "#,##0" << "100,000,000,000,000,000,000";
-}
-
-void tst_TextRules::formatDouble()
-{
-    QFETCH(double, value);
-    QFETCH(QString, pattern);
-    QFETCH(QString, expected);
-    QCOMPARE(format(value, pattern), expected);
-}
-
-void tst_TextRules::formatMoney_data()
-{
-    QTest::addColumn<qint64>("units");
-    QTest::addColumn<QString>("pattern");
-    QTest::addColumn<QString>("expected");
-
-    QTest::newRow("exact half cent") << qint64(123450) << "$#0.00" << "$12.35";
-    QTest::newRow("one unit") << qint64(1) << "#0.0000" << "0.0001";
-    QTest::newRow("max") << MaxUnits << "$#,##0.00" << "$922,337,203,685,477.58";
-    QTest::newRow("min") << MinUnits << "$#,##0.00;($#,##0.00)" << "($922,337,203,685,477.58)";
-    QTest::newRow("min one section") << MinUnits << "#0" << "-922337203685478";
-}
-
-void tst_TextRules::formatMoney()
-{
-    QFETCH(qint64, units);
-    QFETCH(QString, pattern);
-    QFETCH(QString, expected);
-    QCOMPARE(format(Money::fromUnits(units), pattern), expected);
-}
-
-void tst_TextRules::shortestText_data()
-{
-    QTest::addColumn<double>("value");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("printed");
-
-    QTest::newRow("negative") << -3.25 << "-3.25" << "-3.25 ";
-    QTest::newRow("zero") << 0.0 << "0" << " 0 ";
-    QTest::newRow("minus zero") << -0.0 << "0" << " 0 ";
-    QTest::newRow("sum noise") << 0.1 + 0.2 << "0.3" << " 0.3 ";
-    QTest::newRow("small") << 0.00001 << "0.00001" << " 0.00001 ";
-    QTest::newRow("large") << 1e15 << "1000000000000000" << " 1000000000000000 ";
-    QTest::newRow("rounds up a digit") << 9.9999999999999999 << "10" << " 10 ";
-}
-
-void tst_TextRules::shortestText()
-{
-    QFETCH(double, value);
-    QFETCH(QString, text);
-    QFETCH(QString, printed);
-    QCOMPARE(shortest(value), text);
-    QCOMPARE(printerNumber(value), printed);
-}
-
-void tst_TextRules::int16_data()
-{
-    QTest::addColumn<double>("value");
-    QTest::addColumn<bool>("valid");
-    QTest::addColumn<int>("expected");
-
-    QTest::newRow("2.5") << 2.5 << true << 2;
-    QTest::newRow("3.5") << 3.5 << true << 4;
-    QTest::newRow("-2.5") << -2.5 << true << -2;
-    QTest::newRow("max + 0.4") << 32767.4 << true << 32767;
-    QTest::newRow("max + 0.5") << 32767.5 << false << 0;
-    QTest::newRow("min - 0.5") << -32768.5 << true << -32768;
-    QTest::newRow("min - 0.6") << -32768.6 << false << 0;
-    QTest::newRow("nan") << std::nan("") << false << 0;
-}
-
-void tst_TextRules::int16()
-{
-    QFETCH(double, value);
-    QFETCH(bool, valid);
-    QFETCH(int, expected);
-    const std::optional<qint16> result = toInt16(value);
-    QCOMPARE(result.has_value(), valid);
-    if (valid)
-        QCOMPARE(int(*result), expected);
-}
-
-void tst_TextRules::usDates_data()
-{
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QDate>("date");
-    QTest::addColumn<QString>("shown");
-
-    QTest::newRow("short, blanks") << " 3/7/2005 " << QDate(2005, 3, 7) << "03/07/2005";
-    QTest::newRow("leap day") << "02/29/2024" << QDate(2024, 2, 29) << "02/29/2024";
-    QTest::newRow("year 100") << "01/01/0100" << QDate(100, 1, 1) << "01/01/0100";
-    QTest::newRow("year 99") << "01/01/0099" << QDate() << "";
-    QTest::newRow("not leap") << "02/29/2023" << QDate() << "";
-    QTest::newRow("mask") << "__/__/____" << QDate() << "";
-    QTest::newRow("empty") << "" << QDate() << "";
-}
-
-void tst_TextRules::usDates()
-{
-    QFETCH(QString, typed);
-    QFETCH(QDate, date);
-    QFETCH(QString, shown);
-    const std::optional<QDate> parsed = parseUsDate(typed);
-    QCOMPARE(parsed.has_value(), date.isValid());
-    if (parsed)
-        QCOMPARE(*parsed, date);
-    QCOMPARE(toUsDate(date), shown);
-}
-
-void tst_TextRules::storedDates()
-{
-    QCOMPARE(toStoredDate(QDate(100, 1, 1)), QStringLiteral("0100-01-01"));
-    QCOMPARE(fromStoredDate("0100-01-01"), QDate(100, 1, 1));
-    QCOMPARE(toStoredDate(QDate()), QString());
-    for (const QString text : {"2023-02-29", "2005-3-7", "2005-03-07x", ""})
-        QVERIFY2(fromStoredDate(text).isNull(), qPrintable(text));
-}
 
 QTEST_APPLESS_MAIN(tst_TextRules)
 #include "tst_textrules.moc"
