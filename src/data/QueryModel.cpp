@@ -1,0 +1,153 @@
+#include "data/QueryModel.h"
+
+#include <QScopedValueRollback>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+QueryModel::QueryModel(QObject *parent) : QAbstractTableModel(parent) {}
+
+void QueryModel::setColumns(const QList<Column> &columns)
+{
+    beginResetModel();
+    m_columns = columns;
+    m_shown.clear();
+    for (const Column &c : m_columns)
+        m_shown.push_back(int(m_fields.indexOf(c.field.toLower())));
+    endResetModel();
+}
+
+Status QueryModel::setQuery(QSqlDatabase db, const QString &sql, const QVariantList &values)
+{
+    m_connection = db.connectionName();
+    m_sql = sql;
+    m_binds = values;
+    return refresh();
+}
+
+Status QueryModel::refresh()
+{
+    const QScopedValueRollback fetching(m_fetching, true);
+    beginResetModel();
+    m_rows.clear();
+    m_fields.clear();
+    m_atEnd = false;
+    m_status = readPage(m_rows);
+    if (!m_status) {
+        m_rows.clear();
+        m_atEnd = true;
+    }
+    m_shown.clear();
+    for (const Column &c : m_columns)
+        m_shown.push_back(int(m_fields.indexOf(c.field.toLower())));
+    endResetModel();
+    return m_status;
+}
+
+Status QueryModel::readPage(std::vector<QVariantList> &rows)
+{
+    // LIMIT ... OFFSET is understood by SQLite, PostgreSQL and MySQL alike.
+    const QString sql = m_sql + QStringLiteral(" LIMIT ? OFFSET ?");
+    QSqlQuery q(QSqlDatabase::database(m_connection, false));
+    q.setForwardOnly(true);
+    if (!q.prepare(sql))
+        return Status::failure(q.lastError().text(), sql);
+    for (const QVariant &v : m_binds)
+        q.addBindValue(v);
+    q.addBindValue(PageSize);
+    q.addBindValue(qint64(m_rows.size()));
+    if (!q.exec())
+        return Status::failure(q.lastError().text(), sql);
+    const QSqlRecord rec = q.record();
+    if (m_fields.isEmpty()) {
+        for (int i = 0; i < rec.count(); ++i)
+            m_fields << rec.fieldName(i).toLower();
+    }
+    int read = 0;
+    while (q.next()) {
+        QVariantList row;
+        row.reserve(rec.count());
+        for (int i = 0; i < rec.count(); ++i)
+            row << q.value(i);
+        rows.push_back(std::move(row));
+        ++read;
+    }
+    if (q.lastError().isValid())
+        return Status::failure(q.lastError().text(), sql);
+    m_atEnd = read < PageSize;
+    return {};
+}
+
+QVariant QueryModel::value(int row, const QString &field) const
+{
+    const int c = int(m_fields.indexOf(field.toLower()));
+    Q_ASSERT_X(c >= 0 || m_fields.isEmpty(), "QueryModel::value", qPrintable(field));
+    if (row < 0 || row >= int(m_rows.size()) || c < 0)
+        return {};
+    return m_rows[row][c];
+}
+
+int QueryModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_rows.size());
+}
+
+int QueryModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_columns.size());
+}
+
+QVariant QueryModel::data(const QModelIndex &index, int role) const
+{
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+        return {};
+    const int c = m_shown[index.column()];
+    if (c < 0)
+        return {};
+    const QVariant &v = m_rows[index.row()][c];
+    if (role == Qt::DisplayRole || role == Qt::ToolTipRole) {
+        const auto &format = m_columns[index.column()].format;
+        return format ? QVariant(format(v)) : QVariant(v.toString());
+    }
+    if (role == Qt::EditRole)
+        return v;
+    return {};
+}
+
+QVariant QueryModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (role != Qt::DisplayRole)
+        return {};
+    if (orientation == Qt::Horizontal)
+        return section >= 0 && section < m_columns.size() ? QVariant(m_columns[section].caption) : QVariant();
+    return section + 1;
+}
+
+Qt::ItemFlags QueryModel::flags(const QModelIndex &index) const
+{
+    return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
+}
+
+bool QueryModel::canFetchMore(const QModelIndex &parent) const
+{
+    return !parent.isValid() && !m_atEnd && !m_fetching;
+}
+
+void QueryModel::fetchMore(const QModelIndex &parent)
+{
+    // Views (and model checkers) may ask again while rows are being inserted.
+    if (parent.isValid() || m_atEnd || m_fetching)
+        return;
+    const QScopedValueRollback fetching(m_fetching, true);
+    std::vector<QVariantList> page;
+    m_status = readPage(page);
+    if (!m_status || page.empty()) {
+        m_atEnd = true;
+        return;
+    }
+    const int first = int(m_rows.size());
+    beginInsertRows({}, first, first + int(page.size()) - 1);
+    for (auto &row : page)
+        m_rows.push_back(std::move(row));
+    endInsertRows();
+}
