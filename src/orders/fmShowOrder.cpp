@@ -19,6 +19,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyledItemDelegate>
 #include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -46,6 +47,31 @@ void keepPlaceWhenHidden(QWidget *widget)
     policy.setRetainSizeWhenHidden(true);
     widget->setSizePolicy(policy);
 }
+
+// The order type and the out-of-town flag cannot be changed here, but the choice
+// stays as legible as the rest of the sheet.
+void readableWhenDisabled(QWidget *widget)
+{
+    QPalette palette = widget->palette();
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        palette.setColor(QPalette::Disabled, role, palette.color(QPalette::Active, role));
+    widget->setPalette(palette);
+}
+
+// Quantities and amounts line up on the right.
+class GridDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (index.column() == 0 || index.column() == 3)
+            option->displayAlignment = Qt::AlignRight | Qt::AlignVCenter;
+    }
+};
 
 } // namespace
 
@@ -183,10 +209,14 @@ QWidget *fmShowOrder::createGridRow()
     DataGrid1 = new QTableView(area);
     DataGrid1->setObjectName(QStringLiteral("DataGrid1"));
     DataGrid1->setModel(m_model);
+    DataGrid1->setItemDelegate(new GridDelegate(DataGrid1));
     DataGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     DataGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
     DataGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
     DataGrid1->verticalHeader()->hide();
+    // A long product name wraps rather than being cut, on screen and on the sheet.
+    DataGrid1->setWordWrap(true);
+    DataGrid1->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     QHeaderView *columns = DataGrid1->horizontalHeader();
     columns->setSectionResizeMode(QHeaderView::Interactive);
     columns->setSectionResizeMode(1, QHeaderView::Stretch);
@@ -326,6 +356,8 @@ void fmShowOrder::Form_Load(const ShowOrderInputs &inputs)
     // The order type and the out-of-town flag are shown, not changed.
     Frame1->setEnabled(false);
     Frame2->setEnabled(false);
+    readableWhenDisabled(Frame1);
+    readableWhenDisabled(Frame2);
 
     m_loadStatus = m_model->setQuery(Database::connection(), OrderView::linesQuery(), {inputs.orderNum});
     Status read;
@@ -381,20 +413,33 @@ void fmShowOrder::showEvent(QShowEvent *event)
     });
 }
 
-void fmShowOrder::setPrinting(bool printing)
+void fmShowOrder::showAsSheet()
 {
     QPalette sheet = palette();
-    sheet.setColor(QPalette::Window, printing ? QColor(Qt::white) : QPalette().color(QPalette::Window));
+    sheet.setColor(QPalette::Window, Qt::white);
     setPalette(sheet);
     for (QWidget *w : std::initializer_list<QWidget *>{cmPrint, cmCancel, cmEmail, Frame1})
-        w->setVisible(!printing);
+        w->hide();
+    // Every line goes on the sheet: the grid grows to show all rows, and the
+    // printer shrinks the sheet to the page when it has grown too tall.
+    const int needed = DataGrid1->horizontalHeader()->height() + DataGrid1->verticalHeader()->length()
+                       + 2 * DataGrid1->frameWidth();
+    if (const int extra = needed - DataGrid1->height(); extra > 0) {
+        resize(width(), height() + extra);
+        layout()->activate();
+    }
 }
 
 void fmShowOrder::cmPrint_Click()
 {
-    setPrinting(true);
+    const QPalette screenPalette = palette();
+    const QSize screenSize = size();
+    showAsSheet();
     const Printer::Result printed = Printer::printWidget(this, QStringLiteral("Order ") + lblOrdNum->text());
-    setPrinting(false);
+    setPalette(screenPalette);
+    for (QWidget *w : std::initializer_list<QWidget *>{cmPrint, cmCancel, cmEmail, Frame1})
+        w->show();
+    resize(screenSize);
     if (!printed.ok) {
         Msg::show(this, QStringLiteral("The order could not be printed.\n\n") + printed.error,
                   QStringLiteral("Print"), Msg::Buttons::Ok, Msg::Icon::Critical);

@@ -59,8 +59,9 @@ private:
     // Computes and shows the totals from the lines read, today's rates and the
     // amounts handed in.
     void showTotals(const ShowOrderInputs &inputs);
-    // The white sheet without buttons and out-of-town box, or the form as it was.
-    void setPrinting(bool printing);
+    // The form as the printed sheet: white, without buttons and out-of-town box,
+    // every line in view.
+    void showAsSheet();
 
     QueryModel *m_model = nullptr;
     OrderView::Details m_details;
