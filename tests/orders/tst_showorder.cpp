@@ -282,6 +282,7 @@ void tst_ShowOrder::printsSheetWithoutButtons()
     Printer::setPdfDirectory(prints.path());
     MessageRecorder messages;
     bool restored = false;
+    bool closedByButton = false;
     QPointer<QDialog> shown;
     ModalDriver driver([&](QDialog *form) {
         shown = form;
@@ -291,11 +292,13 @@ void tst_ShowOrder::printsSheetWithoutButtons()
                    && form->palette().color(QPalette::Window) == QPalette().color(QPalette::Window)
                    && form->size() == screenSize;
         child<QPushButton>(form, "cmCancel")->click();
+        closedByButton = !form->isVisible();
     });
     const int result = Forms::showModal(nullptr, new fmShowOrder(exampleInputs("Gate #4")));
     Printer::setPdfDirectory(QString());
 
     QCOMPARE(result, int(QDialog::Rejected));
+    QVERIFY(closedByButton);
     QVERIFY(shown.isNull());
     QVERIFY(restored);
     QVERIFY(messages.boxes.isEmpty());
