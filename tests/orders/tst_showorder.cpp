@@ -243,13 +243,13 @@ void tst_ShowOrder::confirmationReachesMailProgramWhole()
     const MailMessage got = Mailto::parse(url.toString(QUrl::FullyEncoded));
     QCOMPARE(got.to, QStringLiteral("ann@example.com"));
     QCOMPARE(got.subject, QStringLiteral("Order Confirmation "));
-    QString designed = "Order #: 7%0ACustomer: Ann Baker%0AAddress: 12 Elm St%0APhone: 555-0101%0A%0A"
+    QString composed = "Order #: 7%0ACustomer: Ann Baker%0AAddress: 12 Elm St%0APhone: 555-0101%0A%0A"
                        "Items: %0A%0A2 - Salt + Pepper Cake @ 3%0A1 - Lemon Tart @ 5.25%0A%0A"
                        "Additional Fees: 1%0ADiscounts: 0.5%0ASub Total: $11.00%0ATax: $0.77%0A"
                        "Shipping: $1.10%0ATotal: $12.87%0A%0AComments: ";
-    designed.replace("%0A", "\n");
-    designed += comments + "\n\nThanks for your order.  Please let me know if you need anything else.";
-    QCOMPARE(got.body, designed);
+    composed.replace("%0A", "\n");
+    composed += comments + "\n\nThanks for your order.  Please let me know if you need anything else.";
+    QCOMPARE(got.body, composed);
     QVERIFY(got.hasBody);
 }
 
