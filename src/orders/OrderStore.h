@@ -22,19 +22,29 @@ struct SaveResult
 
 // Stores a new order: its header and its lines. A closed order gets `today`
 // as its close date and takes each line's quantity off its product's stock.
+// Refused with nothing stored: an order number outside 0..32767 or already
+// used, a status other than Open or Closed, a type other than Party or Reorder,
+// an order date that is not a real day, a line quantity below 1 (the message
+// names the product), a line whose product is no longer in the inventory (named
+// too), and any failing statement (the driver's text).
 SaveResult addOrder(QSqlDatabase db, const Orders::Order &order, qint16 reminderQty, const QDate &today);
 
 // Replaces a stored open order: the header is rewritten, its stored lines are
 // replaced by `order.lines`; closing it takes the stock off as addOrder does.
-// The stored close date is kept unless the order is being closed.
+// The stored close date is kept unless the order is being closed, and so is the
+// stored customer (`order.custNum` is not read). An order that is not stored or
+// not open is refused; on any failure the order stays as it was, lines included.
 SaveResult replaceOrder(QSqlDatabase db, const Orders::Order &order, qint16 reminderQty, const QDate &today);
 
-// Marks an order deleted ("D"); its lines, totals and the stock stay as they are.
+// Marks an open order deleted ("D"); its lines, totals and the stock stay as they
+// are. An order that is not stored or not open is refused.
 Status markDeleted(QSqlDatabase db, int orderNum);
 
 // A stored order with its lines, the product names and today's costs, as the
 // update form and the order view load it (lines matched on order and customer
-// number, in the order they were stored). Nothing when the order is not stored.
+// number, in the order they were stored). `order.lines` holds the same lines.
+// Nothing when the order is not stored (`status` then stays a success) or when
+// reading fails (`status` says why).
 struct StoredOrder
 {
     Orders::Order order;

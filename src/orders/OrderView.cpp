@@ -1,7 +1,7 @@
 #include "orders/OrderView.h"
 
 #include "data/QueryModel.h"
-#include "data/Sql.h"
+#include "data/Dialect.h"
 #include "data/TextRules.h"
 
 namespace OrderView {
@@ -31,7 +31,7 @@ QString linesQuery()
                " WHERE a.cust_num = b.cust_num AND d.product_num = c.product_num"
                " AND a.cust_num = d.cust_num AND a.order_num = d.order_num AND a.order_num = ?"
                " ORDER BY ")
-           + Sql::insertionOrder(QStringLiteral("d"));
+           + Dialect::insertionOrder(QStringLiteral("d"));
 }
 
 Details readDetails(QueryModel &model, Status *status)
