@@ -49,6 +49,64 @@ Money Money::fromDouble(double value)
     return Money(qint64(std::nearbyint(scaled)));
 }
 
+std::optional<Money> Money::fromDoubleHalfEven(double value)
+{
+    const double scaled = value * UnitsPerDollar;
+    if (!std::isfinite(scaled))
+        return std::nullopt;
+    // The tie rule is spelled out rather than left to the floating-point mode.
+    double whole = std::floor(scaled);
+    const double fraction = scaled - whole;
+    if (fraction > 0.5 || (fraction == 0.5 && std::fmod(whole, 2.0) != 0))
+        whole += 1;
+    constexpr double limit = 9223372036854775808.0; // 2^63
+    if (whole >= limit || whole < -limit)
+        return std::nullopt;
+    return Money(qint64(whole));
+}
+
+std::optional<Money> Money::timesRate(double rate) const
+{
+    return fromDoubleHalfEven(toDouble() * rate);
+}
+
+Money Money::roundedToCents() const
+{
+    constexpr qint64 UnitsPerCent = UnitsPerDollar / 100;
+    const qint64 rest = m_units % UnitsPerCent;   // takes the sign of m_units
+    // The range ends at ...807 and -...808, so neither step can leave it.
+    qint64 cents = m_units - rest;
+    if (rest >= UnitsPerCent / 2)
+        cents += UnitsPerCent;
+    else if (rest <= -UnitsPerCent / 2)
+        cents -= UnitsPerCent;
+    return Money(cents);
+}
+
+std::optional<Money> Money::checkedPlus(Money other) const
+{
+    qint64 sum = 0;
+    if (qAddOverflow(m_units, other.m_units, &sum))
+        return std::nullopt;
+    return Money(sum);
+}
+
+std::optional<Money> Money::checkedMinus(Money other) const
+{
+    qint64 difference = 0;
+    if (qSubOverflow(m_units, other.m_units, &difference))
+        return std::nullopt;
+    return Money(difference);
+}
+
+std::optional<Money> Money::checkedTimes(qint64 quantity) const
+{
+    qint64 product = 0;
+    if (qMulOverflow(m_units, quantity, &product))
+        return std::nullopt;
+    return Money(product);
+}
+
 std::optional<Money> Money::fromText(const QString &text)
 {
     const std::optional<QString> plain = TextRules::plainNumber(text);

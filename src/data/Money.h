@@ -23,6 +23,23 @@ public:
     constexpr qint64 units() const { return m_units; }
     double toDouble() const { return double(m_units) / UnitsPerDollar; }
 
+    // Roundings, each named where it is used.
+
+    // A double to four decimals, halves to even (the currency conversion of the
+    // order figures). Nothing for NaN, an infinity or a value beyond the range.
+    static std::optional<Money> fromDoubleHalfEven(double value);
+    // This amount, read as a number, times a rate (7.25 % is 0.0725), converted
+    // to four decimals, halves to even. Nothing when the rate is not finite or
+    // the result is beyond the range.
+    std::optional<Money> timesRate(double rate) const;
+    // To whole cents, halves away from zero, as the "$#0.00" display rounds.
+    Money roundedToCents() const;
+
+    // Arithmetic that reports an overflow as nothing.
+    std::optional<Money> checkedPlus(Money other) const;
+    std::optional<Money> checkedMinus(Money other) const;
+    std::optional<Money> checkedTimes(qint64 quantity) const;
+
     friend constexpr Money operator+(Money a, Money b) { return Money(a.m_units + b.m_units); }
     friend constexpr Money operator-(Money a, Money b) { return Money(a.m_units - b.m_units); }
     friend constexpr Money operator-(Money a) { return Money(-a.m_units); }

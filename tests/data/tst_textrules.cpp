@@ -93,6 +93,54 @@ private slots:
         QCOMPARE(Money::fromDouble(value).units(), units);
     }
 
+    // The checked conversion: the same tie rule, but nothing where fromDouble clamps.
+    void moneyFromDoubleHalfEven_data()
+    {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<bool>("converts");
+        QTest::addColumn<qint64>("units");
+        QTest::newRow("312.5 units to even down") << 0.03125 << true << qint64(312);
+        QTest::newRow("937.5 units to even up") << 0.09375 << true << qint64(938);
+        QTest::newRow("-312.5 units to even") << -0.03125 << true << qint64(-312);
+        QTest::newRow("nan") << std::nan("") << false << qint64(0);
+        QTest::newRow("infinity") << Infinity << false << qint64(0);
+        QTest::newRow("beyond the range") << 1e15 << false << qint64(0);
+        QTest::newRow("most negative") << -922337203685477.5808 << true << MinUnits;
+    }
+
+    void moneyFromDoubleHalfEven()
+    {
+        QFETCH(double, value);
+        QFETCH(bool, converts);
+        QFETCH(qint64, units);
+        const std::optional<Money> m = Money::fromDoubleHalfEven(value);
+        QCOMPARE(m.has_value(), converts);
+        if (converts)
+            QCOMPARE(m->units(), units);
+    }
+
+    // Halves away from zero, as "$#0.00" shows them, up to both ends of the range.
+    void moneyRoundedToCents_data()
+    {
+        QTest::addColumn<qint64>("units");
+        QTest::addColumn<qint64>("cents");
+        QTest::newRow("half up") << qint64(100050) << qint64(100100);
+        QTest::newRow("below half") << qint64(100049) << qint64(100000);
+        QTest::newRow("negative half") << qint64(-100050) << qint64(-100100);
+        QTest::newRow("negative below half") << qint64(-100049) << qint64(-100000);
+        QTest::newRow("largest") << MaxUnits << MaxUnits - 7;
+        QTest::newRow("rounds up near the top") << MaxUnits - 50 << MaxUnits - 7;
+        QTest::newRow("most negative") << MinUnits << MinUnits + 8;
+        QTest::newRow("rounds down near the bottom") << MinUnits + 50 << MinUnits + 8;
+    }
+
+    void moneyRoundedToCents()
+    {
+        QFETCH(qint64, units);
+        QFETCH(qint64, cents);
+        QCOMPARE(Money::fromUnits(units).roundedToCents().units(), cents);
+    }
+
     // Doubles and money amounts through the same patterns.
     void format_data()
     {
