@@ -13,6 +13,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -225,9 +226,10 @@ void fmBookkeeping::configureGrids()
         grid->setSelectionMode(QAbstractItemView::SingleSelection);
         grid->setAlternatingRowColors(true);
         grid->verticalHeader()->hide();
+        grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 8);
         grid->horizontalHeader()->setStretchLastSection(true);
         grid->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-        grid->setMinimumWidth(520);
+        grid->setMinimumSize(600, 180);
     }
 }
 
@@ -263,6 +265,12 @@ void fmBookkeeping::setListsEnabled(bool enabled)
 {
     for (QComboBox *combo : {cmbStartmm, cmbstartyr, cmbendmm, cmbendyr})
         combo->setEnabled(enabled);
+}
+
+QSize fmBookkeeping::sizeHint() const
+{
+    // Room for every grid column and a dozen rows in each grid.
+    return QWidget::sizeHint().expandedTo(QSize(900, 640));
 }
 
 void fmBookkeeping::reportFailure(const Status &status)
@@ -323,8 +331,9 @@ void fmBookkeeping::keepExpense(int expenseNum)
             break;
         }
     }
+    // Current without being highlighted: the highlight follows a click.
     if (m_expenses->rowCount() > 0)
-        DataGrid1->setCurrentIndex(m_expenses->index(row, 0));
+        DataGrid1->selectionModel()->setCurrentIndex(m_expenses->index(row, 0), QItemSelectionModel::NoUpdate);
 }
 
 int fmBookkeeping::currentRow(QTableView *grid) const

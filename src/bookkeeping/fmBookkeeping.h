@@ -47,6 +47,8 @@ public:
     void DataGrid2_Click();
     void DataGrid2_DblClick();
 
+    QSize sizeHint() const override;
+
     QueryModel *expensesModel() const { return m_expenses; }
     QueryModel *salesModel() const { return m_sales; }
 
