@@ -5,7 +5,6 @@
 #include "bookkeeping/Expenses.h"
 #include "bookkeeping/Ledger.h"
 #include "bookkeeping/Period.h"
-#include "data/KeyNumbering.h"
 #include "data/QueryModel.h"
 #include "data/TextRules.h"
 
@@ -251,27 +250,6 @@ private slots:
             QCOMPARE(expense->amount, stored);
             QCOMPARE(expense->date, QDate(2005, 3, 14));
         }
-    }
-
-    void expenseNumbers_data()
-    {
-        QTest::addColumn<QList<int>>("stored");
-        QTest::addColumn<int>("next"); // -1: refused
-        QTest::newRow("empty table") << QList<int>{} << 1;
-        QTest::newRow("after 1") << QList<int>{1} << 2;
-        QTest::newRow("after 1, 2, 7") << QList<int>{1, 7, 2} << 8;
-        QTest::newRow("past 32767 refused") << QList<int>{32767} << -1;
-    }
-    void expenseNumbers()
-    {
-        QFETCH(QList<int>, stored);
-        QFETCH(int, next);
-        TestDatabase db;
-        for (int n : stored)
-            QVERIFY(Expenses::add(db.db(), n, {"x", Money(), QDate(2005, 1, 1)}));
-        const Keys::NewKey key = Keys::next(db.db(), Keys::Kind::Expense);
-        QVERIFY(key.status);
-        QCOMPARE(key.number.value_or(-1), next);
     }
 
     void changeAndRemove()
