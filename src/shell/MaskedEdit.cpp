@@ -46,8 +46,15 @@ void MaskedEdit::applyFormat()
 {
     if (m_format.isEmpty() || !inputMask().isEmpty())
         return;
-    if (const auto value = TextRules::toNumber(text()))
-        QLineEdit::setText(TextRules::format(*value, m_format));
+    const auto value = TextRules::toNumber(text());
+    if (!value)
+        return;
+    // The formatted text may be longer than typed ("12345.67" -> "$12,345.67");
+    // the length limit must not cut it into another amount.
+    const QString formatted = TextRules::format(*value, m_format);
+    if (formatted.size() > maxLength())
+        setMaxLength(int(formatted.size()));
+    QLineEdit::setText(formatted);
 }
 
 void MaskedEdit::focusOutEvent(QFocusEvent *event)

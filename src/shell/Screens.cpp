@@ -1,6 +1,7 @@
 #include "shell/Screens.h"
 
 #include "admin/fmAdministrative.h"
+#include "bookkeeping/fmBookkeeping.h"
 #include "customers/fmCustomers.h"
 #include "inventory/fmInventory.h"
 #include "recipes/fmRecipes.h"
@@ -34,6 +35,7 @@ void registerAll()
     add("fmCustomers", {[] { return new fmCustomers; }});
     add("fmInventory", {[] { return new fmInventory; }});
     add("fmAdministrative", {[] { return new fmAdministrative; }});
+    add("fmBookkeeping", {[] { return new fmBookkeeping; }});
     add("fmSuppliers", {[] { return new fmSuppliers; }});
     add("fmRecipes", {[] { return new fmRecipes; }, false});
 }

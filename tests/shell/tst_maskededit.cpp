@@ -68,6 +68,16 @@ private slots:
         QCOMPARE(edit.displayText().remove('_'), shown);
     }
 
+    // "$12,345.67" is longer than a nine-character box; cutting it would change the amount.
+    void formattedTextNotCutByTheLimit()
+    {
+        MaskedEdit edit;
+        edit.setMaxLength(9);
+        edit.setDisplayFormat("$#,##0.00");
+        edit.setText("12345.67");
+        QCOMPARE(edit.Text(), QString("$12,345.67"));
+    }
+
     void typedTextKeptUntilFocusLeaves()
     {
         Window w;
