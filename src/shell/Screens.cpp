@@ -3,6 +3,7 @@
 #include "admin/fmAdministrative.h"
 #include "customers/fmCustomers.h"
 #include "inventory/fmInventory.h"
+#include "orders/fmOrders.h"
 #include "recipes/fmRecipes.h"
 #include "suppliers/fmSuppliers.h"
 
@@ -33,6 +34,7 @@ void registerAll()
 {
     add("fmCustomers", {[] { return new fmCustomers; }});
     add("fmInventory", {[] { return new fmInventory; }});
+    add("fmOrders", {[] { return new fmOrders; }});
     add("fmAdministrative", {[] { return new fmAdministrative; }});
     add("fmSuppliers", {[] { return new fmSuppliers; }});
     add("fmRecipes", {[] { return new fmRecipes; }, false});
