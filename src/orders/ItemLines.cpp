@@ -37,7 +37,6 @@ void setLocked(QLineEdit *box, bool locked)
 ItemLines::ItemLines(const ItemLinesTexts &texts, QWidget *parent) : QWidget(parent), m_texts(texts)
 {
     setObjectName("ItemLines");
-    setStyleSheet(QStringLiteral("QLineEdit[readOnly=\"true\"] { background-color: palette(window); }"));
 
     m_grid = new QGridLayout;
     m_grid->setHorizontalSpacing(6);

@@ -72,6 +72,8 @@ OrderForm::OrderForm(const OrderFormConfig &config, QWidget *parent) : QDialog(p
 {
     setObjectName(m_config.name);
     setWindowTitle(m_config.caption);
+    // Boxes the user cannot type into look like it.
+    setStyleSheet(QStringLiteral("QLineEdit[readOnly=\"true\"] { background-color: palette(window); }"));
     createHeader();
     m_lines = new ItemLines(m_config.lines, this);
     createTotalsPanel();
@@ -105,6 +107,7 @@ void OrderForm::createHeader()
     m_header->addWidget(caption(this, "Label1", "Order #:"), 0, 0);
     m_header->addWidget(lblOrdNum, 0, 1, Qt::AlignLeft);
     auto *dateRow = new QHBoxLayout;
+    dateRow->setSpacing(8);
     dateRow->addWidget(caption(this, "Label10", m_config.dateCaption));
     dateRow->addWidget(medDate);
     dateRow->addStretch(1);

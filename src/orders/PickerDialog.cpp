@@ -6,13 +6,14 @@
 
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
 #include <QVBoxLayout>
 
 PickerDialog::PickerDialog(const QString &name, const QString &caption, const QList<QueryModel::Column> &columns,
-                           QWidget *parent)
+                           int wideColumn, QWidget *parent)
     : QDialog(parent)
 {
     setObjectName(name);
@@ -26,6 +27,9 @@ PickerDialog::PickerDialog(const QString &name, const QString &caption, const QL
     m_model = new QueryModel(this);
     m_model->setColumns(columns);
     DataGrid1 = createDataGrid(this, m_model);
+    DataGrid1->horizontalHeader()->setStretchLastSection(false);
+    DataGrid1->horizontalHeader()->setDefaultSectionSize(120);
+    DataGrid1->horizontalHeader()->setSectionResizeMode(wideColumn, QHeaderView::Stretch);
     connect(DataGrid1, &QTableView::doubleClicked, this, [this](const QModelIndex &index) {
         if (index.isValid())
             cmOk_Click();

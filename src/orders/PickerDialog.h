@@ -20,8 +20,9 @@ public:
     QueryModel *model() const { return m_model; }
 
 protected:
+    // `wideColumn` takes the room the others leave.
     PickerDialog(const QString &name, const QString &caption, const QList<QueryModel::Column> &columns,
-                 QWidget *parent);
+                 int wideColumn, QWidget *parent);
 
     // Adds a sort option to the "Sort By:" frame; clicking it runs `sorted`.
     QRadioButton *addSortOption(const QString &name, const QString &caption, std::function<void()> sorted);

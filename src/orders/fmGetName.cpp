@@ -14,7 +14,7 @@ fmGetName::fmGetName(CustomerTarget &target, QWidget *parent)
                     {QStringLiteral("Last_name"), QStringLiteral("last_name")},
                     {QStringLiteral("Address"), QStringLiteral("address")},
                     {QStringLiteral("Phone"), QStringLiteral("phone")}},
-                   parent),
+                   2, parent),
       m_target(target)
 {
     optSortLast = addSortOption("optSortLast", "Last Name",

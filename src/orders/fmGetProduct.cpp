@@ -29,7 +29,7 @@ fmGetProduct::fmGetProduct(const QString &callingForm, int index, QWidget *paren
                          return TextRules::format(Money::fromUnits(v.toLongLong()), QStringLiteral("$#,##0.00"));
                      }},
                     {QStringLiteral("Qty Avail."), QStringLiteral("qty")}},
-                   parent)
+                   1, parent)
 {
     optSortNum = addSortOption("optSortNum", "Product Num",
                                [this] { readRows(OrderQueries::products(ProductOrder::ProductNum)); });

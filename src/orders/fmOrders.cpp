@@ -71,9 +71,12 @@ void fmOrders::createLayout()
 
     DataGrid1 = createDataGrid(this, m_model);
     DataGrid1->setToolTip(QStringLiteral("Click on item to display order data"));
+    DataGrid1->horizontalHeader()->setStretchLastSection(false);
     DataGrid1->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
-    DataGrid1->setColumnWidth(0, 110);
+    DataGrid1->setColumnWidth(0, 100);
     DataGrid1->setColumnWidth(2, 110);
+    DataGrid1->setColumnWidth(3, 120);
+    DataGrid1->setMinimumSize(580, 320);
     connect(DataGrid1, &QTableView::clicked, this, [this] { DataGrid1_Click(); });
     connect(DataGrid1, &QTableView::doubleClicked, this, [this] { DataGrid1_DblClick(); });
 
@@ -129,7 +132,6 @@ void fmOrders::createLayout()
     outer->addLayout(left, 1);
     outer->addSpacing(8);
     outer->addLayout(side);
-    resize(780, 480);
 }
 
 void fmOrders::showEvent(QShowEvent *event)
