@@ -94,11 +94,14 @@ void ItemLines::createLine(int i)
         b->setObjectName(elementName(name, i));
         if (width > 0)
             b->setFixedWidth(width);
+        // Tab moves between the boxes the user works with: quantity and "...".
+        b->setFocusPolicy(Qt::ClickFocus);
         return b;
     };
     l.qty = box("txtQty", 70);
     l.qty->setText(QStringLiteral("0"));
     l.qty->setAlignment(Qt::AlignRight);
+    l.qty->setFocusPolicy(Qt::StrongFocus);
     setLocked(l.qty, true);
     l.qty->installEventFilter(this);
 
@@ -133,7 +136,6 @@ void ItemLines::createLine(int i)
     bold.setBold(true);
     l.remove->setFont(bold);
     l.remove->setCursor(Qt::PointingHandCursor);
-    l.remove->setFocusPolicy(Qt::ClickFocus);
     setLocked(l.remove, true);
     l.remove->installEventFilter(this);
 
