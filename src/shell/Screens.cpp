@@ -4,6 +4,7 @@
 #include "bookkeeping/fmBookkeeping.h"
 #include "customers/fmCustomers.h"
 #include "inventory/fmInventory.h"
+#include "orders/fmOrders.h"
 #include "recipes/fmRecipes.h"
 #include "suppliers/fmSuppliers.h"
 
@@ -34,6 +35,7 @@ void registerAll()
 {
     add("fmCustomers", {[] { return new fmCustomers; }});
     add("fmInventory", {[] { return new fmInventory; }});
+    add("fmOrders", {[] { return new fmOrders; }});
     add("fmAdministrative", {[] { return new fmAdministrative; }});
     add("fmBookkeeping", {[] { return new fmBookkeeping; }});
     add("fmSuppliers", {[] { return new fmSuppliers; }});
