@@ -287,6 +287,39 @@ private slots:
         QVERIFY(!::saveAdminValues(t.db(), AdminValues{1, 1, 1, 1}).ok());
         QVERIFY(qFuzzyCompare(Settings::current().TaxRate, 0.0725));
     }
+
+    void storedReminderQty_data()
+    {
+        QTest::addColumn<double>("stored");
+        QTest::addColumn<int>("expected"); // -99999: refused as out of range
+        QTest::newRow("2.5 to even below") << 2.5 << 2;
+        QTest::newRow("3.5 to even above") << 3.5 << 4;
+        QTest::newRow("-2.5") << -2.5 << -2;
+        QTest::newRow("7.4") << 7.4 << 7;
+        QTest::newRow("lowest, half below") << -32768.5 << -32768;
+        QTest::newRow("rounds past the highest") << 32767.5 << -99999;
+    }
+
+    // Read and loaded as a 16-bit whole number, halves to even.
+    void storedReminderQty()
+    {
+        QFETCH(double, stored);
+        QFETCH(int, expected);
+        TestDatabase t;
+        QVERIFY(t.exec("UPDATE admin SET invReminderqty = ?", {stored}));
+        AdminValues values;
+        const Status read = readAdminValues(t.db(), values);
+        const Status loaded = LoadSettings(t.db());
+        QCOMPARE(read.ok(), expected != -99999);
+        QCOMPARE(loaded.ok(), expected != -99999);
+        if (expected == -99999) {
+            QVERIFY2(loaded.message().contains("out of range"), qPrintable(loaded.message()));
+            QCOMPARE(int(Settings::current().ReminderQty), 0);
+        } else {
+            QCOMPARE(values.invReminderqty, qint64(expected));
+            QCOMPARE(int(Settings::current().ReminderQty), expected);
+        }
+    }
 };
 
 QTEST_GUILESS_MAIN(tst_RecordSet)
