@@ -148,9 +148,22 @@ int RecordSet::columnIndex(const QString &column) const
     return m_index.value(column.toLower(), -1);
 }
 
-bool RecordSet::find(const QString &column, const QVariant &value)
+int RecordSet::requiredColumn(const QString &column, const char *use) const
 {
     const int c = columnIndex(column);
+    // A set that could not be read knows no columns; its failure was reported.
+    if (c < 0 && m_open) {
+        const QString source = m_table.isEmpty() ? QStringLiteral("query") : m_table;
+        qWarning("RecordSet: %s of column \"%s\", which the %s does not have (columns: %s)", use,
+                 qPrintable(column), qPrintable(source), qPrintable(m_columns.join(QLatin1String(", "))));
+        Q_ASSERT_X(false, "RecordSet", "a column name the set does not have");
+    }
+    return c;
+}
+
+bool RecordSet::find(const QString &column, const QVariant &value)
+{
+    const int c = requiredColumn(column, "search");
     for (int i = std::max(m_pos, 0); c >= 0 && i < recordCount(); ++i) {
         if (sameValue(m_rows[i].values[c], value)) {
             m_pos = i;
@@ -163,7 +176,7 @@ bool RecordSet::find(const QString &column, const QVariant &value)
 
 void RecordSet::sort(const QString &column)
 {
-    const int c = columnIndex(column);
+    const int c = requiredColumn(column, "sort");
     if (c >= 0) {
         std::stable_sort(m_rows.begin(), m_rows.end(),
                          [c](const Row &a, const Row &b) { return lessThan(a.values[c], b.values[c]); });
@@ -173,7 +186,7 @@ void RecordSet::sort(const QString &column)
 
 QVariant RecordSet::value(const QString &column) const
 {
-    const int c = columnIndex(column);
+    const int c = requiredColumn(column, "read");
     if (c < 0)
         return {};
     if (m_pending.contains(c))
@@ -191,11 +204,15 @@ QDate RecordSet::date(const QString &column) const { return TextRules::fromStore
 
 void RecordSet::setValue(const QString &column, const QVariant &value)
 {
-    const int c = columnIndex(column);
-    if (c < 0)
-        return;
     if (m_editMode == EditMode::None)
         m_editMode = EditMode::Edit;
+    const int c = requiredColumn(column, "assignment");
+    if (c < 0) {
+        // Dropping the value would store the rest of the record without it.
+        if (!m_unknown.contains(column))
+            m_unknown << column;
+        return;
+    }
     // An empty box gives a null string, which would be stored as NULL: store ''.
     if (value.typeId() == QMetaType::QString && value.toString().isNull())
         m_pending.insert(c, QString(QLatin1String("")));
@@ -213,12 +230,14 @@ void RecordSet::setDate(const QString &column, const QDate &date)
 void RecordSet::addNew()
 {
     m_pending.clear();
+    m_unknown.clear();
     m_editMode = EditMode::Add;
 }
 
 void RecordSet::cancelUpdate()
 {
     m_pending.clear();
+    m_unknown.clear();
     m_editMode = EditMode::None;
 }
 
@@ -245,6 +264,11 @@ Status RecordSet::update()
         return Status::failure(QStringLiteral("This list cannot be changed."));
     if (m_editMode == EditMode::None)
         return {};
+    if (!m_open)
+        return Status::failure(QStringLiteral("The list could not be read; nothing was stored."));
+    if (!m_unknown.isEmpty())
+        return Status::failure(QStringLiteral("The table %1 has no column %2; nothing was stored.")
+                                   .arg(m_table, m_unknown.join(QLatin1String(", "))));
     if (m_editMode == EditMode::Edit && (m_pos < 0 || m_pos >= recordCount()))
         return Status::failure(QStringLiteral("There is no current record to change."));
 

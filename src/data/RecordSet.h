@@ -33,6 +33,10 @@ public:
     Status refresh();
     bool isOpen() const { return m_open; }
     QStringList columns() const { return m_columns; }
+    // Column names are program text: a name the set lacks is a programming error,
+    // reported loudly (an assertion in debug builds, a logged warning otherwise;
+    // a value set for it makes update() fail). Callers may ask first.
+    bool hasColumn(const QString &column) const { return columnIndex(column) >= 0; }
 
     int recordCount() const { return int(m_rows.size()); }
     bool eof() const { return m_pos >= recordCount() || recordCount() == 0; }
@@ -63,7 +67,8 @@ public:
     Money money(const QString &column) const;
     QDate date(const QString &column) const;
 
-    // Field assignment on the current row or on the row begun with addNew().
+    // Field assignment on the current row or on the row begun with addNew(). A
+    // column the set does not have makes the next update() fail, storing nothing.
     void setValue(const QString &column, const QVariant &value);
     void setMoney(const QString &column, Money amount);
     void setDate(const QString &column, const QDate &date);
@@ -87,6 +92,9 @@ private:
     enum class EditMode { None, Edit, Add };
 
     int columnIndex(const QString &column) const;
+    // The position of a column that the caller needs; a name the open set lacks
+    // is reported as a programming error (-1 is returned).
+    int requiredColumn(const QString &column, const char *use) const;
     Status readRow(qint64 rowid, Row &row) const;
     QSqlDatabase database() const;
 
@@ -102,4 +110,5 @@ private:
     Bookmark m_nextMark = 1;
     EditMode m_editMode = EditMode::None;
     QHash<int, QVariant> m_pending; // column position -> new value
+    QStringList m_unknown;          // names assigned that the set lacks
 };
