@@ -2,6 +2,7 @@
 
 #include "data/KeyNumbering.h"
 #include "data/RecordSet.h"
+#include "data/Transaction.h"
 
 #include <QtTest>
 
@@ -228,6 +229,126 @@ private slots:
         else
             rs.sort("Phnoe");
         QCOMPARE(dump(t), stored);
+    }
+
+    void refusedWrite_data()
+    {
+        QTest::addColumn<QString>("write");   // add, edit or delete, on the second row
+        QTest::addColumn<QString>("trigger"); // %1: the statement's event
+        QTest::addColumn<QString>("cause");   // in the failure's message
+        QTest::addColumn<bool>("inTransaction"); // inside one that then commits its other work
+        const QString before = "CREATE TRIGGER t BEFORE %1 ON customer BEGIN SELECT RAISE(ABORT, 'refused'); END";
+        const QString after = "CREATE TRIGGER t AFTER %1 ON customer BEGIN SELECT RAISE(FAIL, 'refused'); END";
+        const QString moved = "CREATE TRIGGER t AFTER %1 ON customer BEGIN "
+                              "UPDATE customer SET cust_num = new.cust_num + 100 WHERE cust_num = new.cust_num; END";
+        for (const bool inTransaction : {false, true}) {
+            const char *where = inTransaction ? ", in a transaction" : "";
+            for (const QString write : {"add", "edit", "delete"}) {
+                QTest::addRow("%s refused before%s", qPrintable(write), where) << write << before << "refused" << inTransaction;
+                QTest::addRow("%s refused after%s", qPrintable(write), where) << write << after << "refused" << inTransaction;
+                if (write != "delete")
+                    QTest::addRow("%s moved%s", qPrintable(write), where) << write << moved << "no longer exists" << inTransaction;
+            }
+        }
+    }
+
+    // A write the database refuses, even after the row was written, leaves the
+    // table and the set as they were; a transaction around it goes on.
+    void refusedWrite()
+    {
+        QFETCH(QString, write);
+        QFETCH(QString, trigger);
+        QFETCH(QString, cause);
+        QFETCH(bool, inTransaction);
+        TestDatabase t;
+        seedCustomers(t);
+        RecordSet rs = openTable(t);
+        const QStringList stored = dump(t);
+        const QString event = write == "add" ? "INSERT" : write == "edit" ? "UPDATE" : "DELETE";
+        QVERIFY(t.exec(trigger.arg(event)));
+        std::optional<Transaction> tx;
+        if (inTransaction) {
+            tx.emplace(t.db());
+            QVERIFY(tx->begin().ok());
+            QVERIFY(t.exec("INSERT INTO suppliers (supplier_num, Company) VALUES (1, 'Kept')"));
+        }
+        rs.setAbsolutePosition(2);
+        Status s;
+        if (write == "delete") {
+            s = rs.deleteCurrent();
+        } else {
+            if (write == "add")
+                rs.addNew();
+            rs.setValue("cust_num", 7);
+            rs.setValue("phone", "555-0107");
+            s = rs.update();
+            rs.cancelUpdate();
+        }
+        QVERIFY(!s.ok());
+        QVERIFY2(s.message().contains(cause), qPrintable(s.message()));
+        if (tx)
+            QVERIFY(tx->commit().ok());
+        QCOMPARE(dump(t), stored);
+        QCOMPARE(t.count("suppliers"), inTransaction ? 1 : 0);
+        QCOMPARE(at(rs), QString("2:2"));
+        QCOMPARE(rs.text("phone"), QString("3"));
+        QCOMPARE(keys(rs), (QList<qint64>{1, 2, 3, 4, 10}));
+    }
+
+    void writesInTransaction_data()
+    {
+        QTest::addColumn<bool>("commit");
+        QTest::newRow("committed") << true;
+        QTest::newRow("rolled back") << false;
+    }
+
+    // Rows written or read inside a transaction stay only when it commits; after
+    // a rollback the sets show the file again, bookmarks kept, and an edit begun
+    // on a row that went is refused rather than stored elsewhere.
+    void writesInTransaction()
+    {
+        QFETCH(bool, commit);
+        TestDatabase t;
+        seedCustomers(t);
+        const QStringList stored = dump(t);
+        RecordSet rs = openTable(t);
+        RecordSet read = RecordSet::query(t.db(), "SELECT cust_num FROM customer ORDER BY cust_num");
+        rs.setAbsolutePosition(3);
+        const RecordSet::Bookmark three = rs.bookmark();
+        {
+            Transaction tx(t.db());
+            QVERIFY(tx.begin().ok());
+            rs.addNew();
+            rs.setValue("cust_num", 5);
+            rs.setValue("last_name", "Aaron");
+            QVERIFY(rs.update().ok());
+            rs.setAbsolutePosition(2);
+            rs.setValue("phone", "555-0102");
+            QVERIFY(rs.update().ok());
+            rs.setAbsolutePosition(4);
+            QVERIFY(rs.deleteCurrent().ok()); // customer 4
+            QVERIFY(read.refresh().ok());
+            QCOMPARE(read.recordCount(), 5);
+            rs.moveLast(); // the new customer 5
+            rs.setValue("phone", "555-0105");
+            if (commit)
+                QVERIFY(tx.commit().ok());
+        }
+        QCOMPARE(rs.update().ok(), commit);
+        rs.cancelUpdate();
+        QVERIFY(rs.setBookmark(three));
+        QCOMPARE(rs.integer("cust_num"), 3);
+        QCOMPARE(keys(rs), commit ? (QList<qint64>{1, 2, 3, 10, 5}) : (QList<qint64>{1, 2, 3, 4, 10}));
+        rs.setAbsolutePosition(2);
+        QCOMPARE(rs.text("phone"), commit ? QString("555-0102") : QString("3"));
+        QList<qint64> readKeys;
+        for (read.moveFirst(); !read.eof(); read.moveNext())
+            readKeys << read.integer("cust_num");
+        QCOMPARE(readKeys, commit ? (QList<qint64>{1, 2, 3, 5, 10}) : (QList<qint64>{1, 2, 3, 4, 10}));
+        if (!commit)
+            QCOMPARE(dump(t), stored);
+        QCOMPARE(t.scalar("SELECT phone FROM customer WHERE cust_num = 5").toString(),
+                 commit ? QString("555-0105") : QString());
     }
 
     // Bookmarks follow their rows as rows before them go.

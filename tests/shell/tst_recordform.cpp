@@ -83,6 +83,30 @@ private slots:
             QVERIFY2(boxes.texts()[0].contains("txtPhnoe"), qPrintable(boxes.texts()[0]));
         }
     }
+
+    // A save the database refuses after writing the row keeps the form's
+    // promise: nothing stored, nothing shown, and saving again stores it once.
+    void refusedSave()
+    {
+        TestDatabase t;
+        MessageRecorder boxes;
+        RecordSet rs = RecordSet::table(t.db(), "customer");
+        QVERIFY(rs.refresh().ok());
+        NameForm form(rs);
+        child<QLineEdit>(&form, "txtLastname")->setText("Smith");
+        child<QLineEdit>(&form, "txtPhone")->setText("555-0101");
+        QVERIFY(t.exec("CREATE TRIGGER t AFTER INSERT ON customer BEGIN SELECT RAISE(FAIL, 'refused'); END"));
+        QVERIFY(!form.save("txtLastname", "txtPhone"));
+        QCOMPARE(boxes.boxes.size(), 1);
+        QCOMPARE(boxes.boxes[0].title, QString("Error"));
+        QVERIFY2(boxes.texts()[0].contains("refused"), qPrintable(boxes.texts()[0]));
+        QCOMPARE(t.count("customer"), 0);
+        QCOMPARE(rs.recordCount(), 0);
+        QVERIFY(t.exec("DROP TRIGGER t"));
+        QVERIFY(form.save("txtLastname", "txtPhone"));
+        QCOMPARE(t.count("customer"), 1);
+        QCOMPARE(rs.recordCount(), 1);
+    }
 };
 
 QTEST_MAIN(tst_RecordForm)
