@@ -1,6 +1,7 @@
 #include "data/RecordSet.h"
 
 #include "data/TextRules.h"
+#include "data/Transaction.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -79,6 +80,11 @@ QSqlDatabase RecordSet::database() const
 
 Status RecordSet::refresh()
 {
+    return read(false);
+}
+
+Status RecordSet::read(bool keepPlace)
+{
     QSqlQuery q(database());
     q.setForwardOnly(true);
     if (!q.prepare(m_sql))
@@ -90,52 +96,140 @@ Status RecordSet::refresh()
 
     const QSqlRecord rec = q.record();
     const int first = m_table.isEmpty() ? 0 : 1; // table sets lead with the rowid
-    m_columns.clear();
-    m_index.clear();
+    QStringList columns;
+    QHash<QString, int> index;
     for (int i = first; i < rec.count(); ++i) {
-        m_index.insert(rec.fieldName(i).toLower(), i - first);
-        m_columns << rec.fieldName(i);
+        index.insert(rec.fieldName(i).toLower(), i - first);
+        columns << rec.fieldName(i);
     }
-    m_rows.clear();
+    // Rows still there keep their bookmarks when the place is kept.
+    QHash<qint64, Bookmark> marks;
+    const qint64 currentRowid = keepPlace && first && onRow() ? m_rows[m_pos].rowid : -1;
+    if (keepPlace && first) {
+        for (const Row &r : m_rows)
+            marks.insert(r.rowid, r.mark);
+    }
+    std::vector<Row> rows;
     while (q.next()) {
         Row row;
-        row.mark = m_nextMark++;
         row.rowid = first ? q.value(0).toLongLong() : -1;
+        row.mark = marks.value(row.rowid, 0);
+        if (row.mark == 0)
+            row.mark = m_nextMark++;
         for (int i = first; i < rec.count(); ++i)
             row.values << q.value(i);
-        m_rows.push_back(std::move(row));
+        rows.push_back(std::move(row));
     }
     if (q.lastError().isValid())
         return Status::failure(q.lastError().text(), m_sql);
+
+    const int oldPos = m_pos;
+    const int oldCount = int(m_rows.size());
+    m_columns = columns;
+    m_index = index;
+    m_rows = std::move(rows);
     m_open = true;
-    m_pos = 0;
-    cancelUpdate();
+    m_transaction = Transaction::running(database());
+    if (!keepPlace) {
+        m_pos = 0;
+        cancelUpdate();
+        return {};
+    }
+    const auto current = std::find_if(m_rows.begin(), m_rows.end(),
+                                      [currentRowid](const Row &r) { return r.rowid == currentRowid; });
+    if (currentRowid != -1 && current != m_rows.end())
+        m_pos = int(current - m_rows.begin());
+    else if (m_editMode == EditMode::Edit)
+        m_pos = int(m_rows.size()); // the row being edited is gone: the edit cannot be stored
+    else if (oldPos < 0)
+        m_pos = -1;
+    else if (oldPos >= oldCount)
+        m_pos = int(m_rows.size());
+    else
+        m_pos = std::min(oldPos, std::max(int(m_rows.size()) - 1, 0));
     return {};
 }
 
-void RecordSet::moveFirst() { m_pos = 0; }
+void RecordSet::settle() const
+{
+    if (m_transaction == 0)
+        return;
+    const Transaction::Outcome outcome = Transaction::outcome(m_transaction);
+    if (outcome == Transaction::Outcome::Active)
+        return;
+    // The snapshot catches up with the file; the set's value as seen from
+    // outside is what the file holds, so this is no change of a const set.
+    auto *self = const_cast<RecordSet *>(this);
+    self->m_transaction = 0;
+    if (outcome == Transaction::Outcome::RolledBack && !self->read(true)) {
+        // Rather no rows than rows the file does not hold; writes are refused.
+        self->m_rows.clear();
+        self->m_pos = 0;
+        self->m_open = false;
+    }
+}
+
+void RecordSet::noteTransaction()
+{
+    if (const quint64 running = Transaction::running(database()))
+        m_transaction = running;
+}
+
+int RecordSet::recordCount() const
+{
+    settle();
+    return int(m_rows.size());
+}
+
+bool RecordSet::eof() const
+{
+    settle();
+    return m_pos >= int(m_rows.size()) || m_rows.empty();
+}
+
+bool RecordSet::bof() const
+{
+    settle();
+    return m_pos < 0 || m_rows.empty();
+}
+
+void RecordSet::moveFirst()
+{
+    settle();
+    m_pos = 0;
+}
+
 void RecordSet::moveLast() { m_pos = recordCount() - 1; }
 void RecordSet::moveNext() { m_pos = std::min(m_pos + 1, recordCount()); }
-void RecordSet::movePrevious() { m_pos = std::max(m_pos - 1, -1); }
+
+void RecordSet::movePrevious()
+{
+    settle();
+    m_pos = std::max(m_pos - 1, -1);
+}
 
 int RecordSet::absolutePosition() const
 {
+    settle();
     return (m_pos >= 0 && m_pos < recordCount()) ? m_pos + 1 : 0;
 }
 
 void RecordSet::setAbsolutePosition(int position)
 {
+    settle();
     if (position >= 1 && position <= recordCount())
         m_pos = position - 1;
 }
 
 RecordSet::Bookmark RecordSet::bookmark() const
 {
+    settle();
     return (m_pos >= 0 && m_pos < recordCount()) ? m_rows[m_pos].mark : 0;
 }
 
 bool RecordSet::setBookmark(Bookmark mark)
 {
+    settle();
     auto it = std::find_if(m_rows.begin(), m_rows.end(), [mark](const Row &r) { return r.mark == mark; });
     if (it == m_rows.end())
         return false;
@@ -148,9 +242,23 @@ int RecordSet::columnIndex(const QString &column) const
     return m_index.value(column.toLower(), -1);
 }
 
-bool RecordSet::find(const QString &column, const QVariant &value)
+int RecordSet::requiredColumn(const QString &column, const char *use) const
 {
     const int c = columnIndex(column);
+    // A set that could not be read knows no columns; its failure was reported.
+    if (c < 0 && m_open) {
+        const QString source = m_table.isEmpty() ? QStringLiteral("query") : m_table;
+        qWarning("RecordSet: %s of column \"%s\", which the %s does not have (columns: %s)", use,
+                 qPrintable(column), qPrintable(source), qPrintable(m_columns.join(QLatin1String(", "))));
+        Q_ASSERT_X(false, "RecordSet", "a column name the set does not have");
+    }
+    return c;
+}
+
+bool RecordSet::find(const QString &column, const QVariant &value)
+{
+    settle();
+    const int c = requiredColumn(column, "search");
     for (int i = std::max(m_pos, 0); c >= 0 && i < recordCount(); ++i) {
         if (sameValue(m_rows[i].values[c], value)) {
             m_pos = i;
@@ -163,7 +271,8 @@ bool RecordSet::find(const QString &column, const QVariant &value)
 
 void RecordSet::sort(const QString &column)
 {
-    const int c = columnIndex(column);
+    settle();
+    const int c = requiredColumn(column, "sort");
     if (c >= 0) {
         std::stable_sort(m_rows.begin(), m_rows.end(),
                          [c](const Row &a, const Row &b) { return lessThan(a.values[c], b.values[c]); });
@@ -173,7 +282,8 @@ void RecordSet::sort(const QString &column)
 
 QVariant RecordSet::value(const QString &column) const
 {
-    const int c = columnIndex(column);
+    settle();
+    const int c = requiredColumn(column, "read");
     if (c < 0)
         return {};
     if (m_pending.contains(c))
@@ -191,11 +301,16 @@ QDate RecordSet::date(const QString &column) const { return TextRules::fromStore
 
 void RecordSet::setValue(const QString &column, const QVariant &value)
 {
-    const int c = columnIndex(column);
-    if (c < 0)
-        return;
+    settle();
     if (m_editMode == EditMode::None)
         m_editMode = EditMode::Edit;
+    const int c = requiredColumn(column, "assignment");
+    if (c < 0) {
+        // Dropping the value would store the rest of the record without it.
+        if (!m_unknown.contains(column))
+            m_unknown << column;
+        return;
+    }
     // An empty box gives a null string, which would be stored as NULL: store ''.
     if (value.typeId() == QMetaType::QString && value.toString().isNull())
         m_pending.insert(c, QString(QLatin1String("")));
@@ -213,12 +328,14 @@ void RecordSet::setDate(const QString &column, const QDate &date)
 void RecordSet::addNew()
 {
     m_pending.clear();
+    m_unknown.clear();
     m_editMode = EditMode::Add;
 }
 
 void RecordSet::cancelUpdate()
 {
     m_pending.clear();
+    m_unknown.clear();
     m_editMode = EditMode::None;
 }
 
@@ -241,11 +358,17 @@ Status RecordSet::readRow(qint64 rowid, Row &row) const
 
 Status RecordSet::update()
 {
+    settle();
     if (m_table.isEmpty())
         return Status::failure(QStringLiteral("This list cannot be changed."));
     if (m_editMode == EditMode::None)
         return {};
-    if (m_editMode == EditMode::Edit && (m_pos < 0 || m_pos >= recordCount()))
+    if (!m_open)
+        return Status::failure(QStringLiteral("The list could not be read; nothing was stored."));
+    if (!m_unknown.isEmpty())
+        return Status::failure(QStringLiteral("The table %1 has no column %2; nothing was stored.")
+                                   .arg(m_table, m_unknown.join(QLatin1String(", "))));
+    if (m_editMode == EditMode::Edit && !onRow())
         return Status::failure(QStringLiteral("There is no current record to change."));
 
     QStringList names;
@@ -270,30 +393,39 @@ Status RecordSet::update()
                   .arg(quoted(m_table), names.join(QLatin1String(" = ?, ")));
         values << m_rows[m_pos].rowid;
     }
-    QSqlQuery q(database());
-    if (!q.prepare(sql))
-        return Status::failure(q.lastError().text(), sql);
-    for (const QVariant &v : values)
-        q.addBindValue(v);
-    if (!q.exec())
-        return Status::failure(q.lastError().text(), sql);
-    qint64 rowid = q.lastInsertId().toLongLong();
-    if (m_editMode == EditMode::Edit) {
-        if (!q.next())
-            return Status::failure(QStringLiteral("The record no longer exists."), sql);
-        rowid = q.value(0).toLongLong();
-        q.finish();
-    }
-
-    // Mirror the stored row (with the table's own conversions) in the snapshot.
-    Row row;
-    Status s = readRow(rowid, row);
-    if (!s)
+    // The write and the reading back of the stored row (with the table's own
+    // conversions) succeed together or leave the table as it was: a trigger
+    // may refuse after the row was written, or move it out of reach.
+    Savepoint write(database());
+    if (Status s = write.begin(); !s)
         return s;
+    qint64 rowid = -1;
+    {
+        QSqlQuery q(database());
+        if (!q.prepare(sql))
+            return Status::failure(q.lastError().text(), sql);
+        for (const QVariant &v : values)
+            q.addBindValue(v);
+        if (!q.exec())
+            return Status::failure(q.lastError().text(), sql);
+        rowid = q.lastInsertId().toLongLong();
+        if (m_editMode == EditMode::Edit) {
+            if (!q.next())
+                return Status::failure(QStringLiteral("The record no longer exists."), sql);
+            rowid = q.value(0).toLongLong();
+        }
+    }
+    Row row;
+    if (Status s = readRow(rowid, row); !s)
+        return s;
+    if (Status s = write.release(); !s)
+        return s;
+
+    noteTransaction();
     if (m_editMode == EditMode::Add) {
         row.mark = m_nextMark++;
         m_rows.push_back(std::move(row));
-        m_pos = recordCount() - 1;
+        m_pos = int(m_rows.size()) - 1;
     } else {
         row.mark = m_rows[m_pos].mark;
         m_rows[m_pos] = std::move(row);
@@ -304,17 +436,27 @@ Status RecordSet::update()
 
 Status RecordSet::deleteCurrent()
 {
+    settle();
     if (m_table.isEmpty())
         return Status::failure(QStringLiteral("This list cannot be changed."));
-    if (m_pos < 0 || m_pos >= recordCount())
+    if (!onRow())
         return Status::failure(QStringLiteral("There is no current record to delete."));
     const QString sql = QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(quoted(m_table));
-    QSqlQuery q(database());
-    if (!q.prepare(sql))
-        return Status::failure(q.lastError().text(), sql);
-    q.addBindValue(m_rows[m_pos].rowid);
-    if (!q.exec())
-        return Status::failure(q.lastError().text(), sql);
+    // A trigger that fails after the row went must not leave it gone.
+    Savepoint write(database());
+    if (Status s = write.begin(); !s)
+        return s;
+    {
+        QSqlQuery q(database());
+        if (!q.prepare(sql))
+            return Status::failure(q.lastError().text(), sql);
+        q.addBindValue(m_rows[m_pos].rowid);
+        if (!q.exec())
+            return Status::failure(q.lastError().text(), sql);
+    }
+    if (Status s = write.release(); !s)
+        return s;
+    noteTransaction();
     cancelUpdate();
     m_rows.erase(m_rows.begin() + m_pos);
     return {};

@@ -15,8 +15,12 @@
 // A snapshot of a query's rows with a current row, as the screens use it: rows are
 // fetched completely when the set is read, so a screen sees other screens'
 // changes only when it reads again (refresh). A set opened on a table can add,
-// change and delete rows; writes go to the table at once (one statement each)
-// and are mirrored in the snapshot. Values are bound, never joined into SQL.
+// change and delete rows; writes go to the table at once (one statement each,
+// whole or not at all) and are mirrored in the snapshot. A failed write leaves
+// both as they were. A set that wrote or was read inside a Transaction that is
+// then rolled back reads its rows again (keeping bookmarks and the current row
+// where they still exist), so it never shows a row the file does not hold.
+// Values are bound, never joined into SQL.
 class RecordSet
 {
 public:
@@ -33,10 +37,14 @@ public:
     Status refresh();
     bool isOpen() const { return m_open; }
     QStringList columns() const { return m_columns; }
+    // Column names are program text: a name the set lacks is a programming error,
+    // reported loudly (an assertion in debug builds, a logged warning otherwise;
+    // a value set for it makes update() fail). Callers may ask first.
+    bool hasColumn(const QString &column) const { return columnIndex(column) >= 0; }
 
-    int recordCount() const { return int(m_rows.size()); }
-    bool eof() const { return m_pos >= recordCount() || recordCount() == 0; }
-    bool bof() const { return m_pos < 0 || recordCount() == 0; }
+    int recordCount() const;
+    bool eof() const;
+    bool bof() const;
     void moveFirst();
     void moveLast();
     void moveNext();
@@ -63,7 +71,8 @@ public:
     Money money(const QString &column) const;
     QDate date(const QString &column) const;
 
-    // Field assignment on the current row or on the row begun with addNew().
+    // Field assignment on the current row or on the row begun with addNew(). A
+    // column the set does not have makes the next update() fail, storing nothing.
     void setValue(const QString &column, const QVariant &value);
     void setMoney(const QString &column, Money amount);
     void setDate(const QString &column, const QDate &date);
@@ -86,7 +95,19 @@ private:
     };
     enum class EditMode { None, Edit, Add };
 
+    // Reads the rows into the snapshot; `keepPlace` keeps bookmarks, the current
+    // row and a pending edit (used when a rolled-back transaction is undone).
+    Status read(bool keepPlace);
+    // Catches up with the end of the transaction the snapshot depends on: a
+    // rollback makes the set read its rows again. Run first by every access.
+    void settle() const;
+    void noteTransaction();
+    bool onRow() const { return m_pos >= 0 && m_pos < int(m_rows.size()); }
+
     int columnIndex(const QString &column) const;
+    // The position of a column that the caller needs; a name the open set lacks
+    // is reported as a programming error (-1 is returned).
+    int requiredColumn(const QString &column, const char *use) const;
     Status readRow(qint64 rowid, Row &row) const;
     QSqlDatabase database() const;
 
@@ -102,4 +123,6 @@ private:
     Bookmark m_nextMark = 1;
     EditMode m_editMode = EditMode::None;
     QHash<int, QVariant> m_pending; // column position -> new value
+    QStringList m_unknown;          // names assigned that the set lacks
+    quint64 m_transaction = 0;      // the running Transaction the rows depend on
 };

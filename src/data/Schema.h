@@ -14,7 +14,7 @@ namespace Schema {
 // "CRVN" in PRAGMA application_id marks a file as Corvana's.
 constexpr int ApplicationId = 0x4352564E;
 // The schema version this program writes; PRAGMA user_version holds the file's.
-constexpr int Version = 1;
+constexpr int Version = 2;
 
 // The kinds of value a column holds; money is stored as ten-thousandths.
 enum class Kind { Integer, Money, Real, Text, Date, Bool };

@@ -10,16 +10,27 @@ namespace {
 
 const QString FirstRow = QStringLiteral("(SELECT rowid FROM admin ORDER BY rowid LIMIT 1)");
 
+// The reminder quantity as the 16-bit whole number the program works with
+// (halves to even, like every such conversion); out of range is a failure.
+Status reminderQty(double stored, qint16 &qty)
+{
+    const auto whole = TextRules::toInt16(stored);
+    if (!whole)
+        return Status::failure(QStringLiteral("The reorder reminder quantity %1 is out of range.")
+                                   .arg(TextRules::shortest(stored)));
+    qty = *whole;
+    return {};
+}
+
 Status fill(Settings &s, const AdminValues &v)
 {
-    const auto qty = TextRules::toInt16(double(v.invReminderqty));
-    if (!qty)
-        return Status::failure(QStringLiteral("The reorder reminder quantity %1 is out of range.")
-                                   .arg(v.invReminderqty));
+    qint16 qty = 0;
+    if (Status st = reminderQty(double(v.invReminderqty), qty); !st)
+        return st;
     s.TaxRate = v.tax / 100;
     s.ShippingRate = v.shipping / 100;
     s.ShippingOOTRate = v.shippingoot / 100;
-    s.ReminderQty = *qty;
+    s.ReminderQty = qty;
     return {};
 }
 
@@ -44,7 +55,10 @@ Status readAdminValues(QSqlDatabase db, AdminValues &values)
     values.tax = q.value(0).toDouble();
     values.shipping = q.value(1).toDouble();
     values.shippingoot = q.value(2).toDouble();
-    values.invReminderqty = qRound64(q.value(3).toDouble());
+    qint16 qty = 0;
+    if (Status s = reminderQty(q.value(3).toDouble(), qty); !s)
+        return s;
+    values.invReminderqty = qty;
     return {};
 }
 

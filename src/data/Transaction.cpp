@@ -1,8 +1,29 @@
 #include "data/Transaction.h"
 
+#include <QHash>
+#include <QSet>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
+
+namespace {
+
+// The transactions begun through guards: the one running on each connection,
+// and the numbers of those rolled back (all others that ended were committed).
+struct Registry
+{
+    QHash<QString, quint64> running;
+    QSet<quint64> rolledBack;
+    quint64 next = 1;
+};
+
+Registry &registry()
+{
+    static Registry r;
+    return r;
+}
+
+} // namespace
 
 Status execBound(QSqlDatabase db, const QString &sql, const QVariantList &values)
 {
@@ -25,6 +46,8 @@ Transaction::~Transaction()
     if (m_active) {
         QSqlQuery q(m_db);
         q.exec(QStringLiteral("ROLLBACK"));
+        registry().rolledBack.insert(m_number);
+        registry().running.remove(m_db.connectionName());
     }
 }
 
@@ -32,6 +55,10 @@ Status Transaction::begin()
 {
     Status s = execBound(m_db, QStringLiteral("BEGIN IMMEDIATE"));
     m_active = s.ok();
+    if (m_active) {
+        m_number = registry().next++;
+        registry().running.insert(m_db.connectionName(), m_number);
+    }
     return s;
 }
 
@@ -40,6 +67,59 @@ Status Transaction::commit()
     if (!m_active)
         return Status::failure(QStringLiteral("No transaction is active"));
     Status s = execBound(m_db, QStringLiteral("COMMIT"));
+    if (s.ok()) {
+        m_active = false;
+        registry().running.remove(m_db.connectionName());
+    }
+    return s;
+}
+
+quint64 Transaction::running(const QSqlDatabase &db)
+{
+    return registry().running.value(db.connectionName(), 0);
+}
+
+Transaction::Outcome Transaction::outcome(quint64 number)
+{
+    const Registry &r = registry();
+    for (quint64 running : r.running) {
+        if (running == number)
+            return Outcome::Active;
+    }
+    return r.rolledBack.contains(number) ? Outcome::RolledBack : Outcome::Committed;
+}
+
+Savepoint::Savepoint(QSqlDatabase db) : m_db(db) {}
+
+Savepoint::~Savepoint()
+{
+    if (!m_active)
+        return;
+    QSqlQuery q(m_db);
+    if (m_nested) {
+        // Undoes this write only; the surrounding transaction goes on.
+        q.exec(QStringLiteral("ROLLBACK TO SAVEPOINT corvana_write"));
+        q.exec(QStringLiteral("RELEASE SAVEPOINT corvana_write"));
+    } else {
+        q.exec(QStringLiteral("ROLLBACK"));
+    }
+}
+
+Status Savepoint::begin()
+{
+    m_nested = Transaction::running(m_db) != 0;
+    Status s = execBound(m_db, m_nested ? QStringLiteral("SAVEPOINT corvana_write")
+                                        : QStringLiteral("BEGIN IMMEDIATE"));
+    m_active = s.ok();
+    return s;
+}
+
+Status Savepoint::release()
+{
+    if (!m_active)
+        return Status::failure(QStringLiteral("No transaction is active"));
+    Status s = execBound(m_db, m_nested ? QStringLiteral("RELEASE SAVEPOINT corvana_write")
+                                        : QStringLiteral("COMMIT"));
     if (s.ok())
         m_active = false;
     return s;

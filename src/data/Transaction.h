@@ -19,8 +19,37 @@ public:
     Status begin();
     Status commit();
 
+    // Every transaction begun through a guard has its own number, so that a
+    // record set that wrote or read inside one can learn afterwards whether
+    // what it holds was kept.
+    enum class Outcome { Active, Committed, RolledBack };
+    // The number of the transaction running on `db` through a guard; 0 for none.
+    static quint64 running(const QSqlDatabase &db);
+    static Outcome outcome(quint64 number);
+
 private:
     QSqlDatabase m_db;
+    bool m_active = false;
+    quint64 m_number = 0;
+};
+
+// One write made whole or not at all: inside a running Transaction a savepoint
+// (its failure undoes only this write), otherwise a transaction of its own.
+// Rolled back on scope exit unless release() succeeded.
+class Savepoint
+{
+public:
+    explicit Savepoint(QSqlDatabase db);
+    ~Savepoint();
+    Savepoint(const Savepoint &) = delete;
+    Savepoint &operator=(const Savepoint &) = delete;
+
+    Status begin();
+    Status release();
+
+private:
+    QSqlDatabase m_db;
+    bool m_nested = false;
     bool m_active = false;
 };
 

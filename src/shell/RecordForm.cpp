@@ -107,9 +107,21 @@ void RecordForm::addNote(const QString &name, const QString &text)
     m_outer->addWidget(note);
 }
 
-QString RecordForm::boxText(const QString &boxName) const
+QWidget *RecordForm::box(const QString &boxName) const
 {
     QWidget *w = m_boxes.value(boxName);
+    if (!w) {
+        qCritical("RecordForm: %s has no box named \"%s\"", qPrintable(objectName()), qPrintable(boxName));
+        Q_ASSERT_X(false, "RecordForm", "a box name the form does not have");
+        if (!m_missingBoxes.contains(boxName))
+            m_missingBoxes << boxName;
+    }
+    return w;
+}
+
+QString RecordForm::boxText(const QString &boxName) const
+{
+    QWidget *w = box(boxName);
     if (auto *plain = qobject_cast<QPlainTextEdit *>(w))
         return plain->toPlainText().replace(QLatin1Char('\n'), QLatin1String("\r\n"));
     if (auto *line = qobject_cast<QLineEdit *>(w))
@@ -119,7 +131,7 @@ QString RecordForm::boxText(const QString &boxName) const
 
 void RecordForm::setBoxText(const QString &boxName, const QString &text)
 {
-    QWidget *w = m_boxes.value(boxName);
+    QWidget *w = box(boxName);
     if (auto *plain = qobject_cast<QPlainTextEdit *>(w))
         plain->setPlainText(QString(text).replace(QLatin1String("\r\n"), QLatin1String("\n")));
     else if (auto *masked = qobject_cast<MaskedEdit *>(w))
@@ -140,8 +152,8 @@ bool RecordForm::runChecks(const QList<Check> &checks, bool stopAtFirst, bool mo
         if (beforeMessage)
             beforeMessage(c);
         Msg::show(this, c.message, QStringLiteral("Invalid data"));
-        if (moveFocus && m_boxes.contains(c.box))
-            m_boxes.value(c.box)->setFocus();
+        if (QWidget *w = moveFocus ? box(c.box) : nullptr)
+            w->setFocus();
         DataError = QStringLiteral("Y");
     }
     return DataError == QLatin1String("N");
@@ -169,7 +181,11 @@ void RecordForm::returnToSavedPosition(RecordSet &rs)
 
 bool RecordForm::storeRow(RecordSet &rs)
 {
-    if (Status s = rs.update(); !s) {
+    Status s = m_missingBoxes.isEmpty()
+        ? rs.update()
+        : Status::failure(QStringLiteral("The form %1 has no box named %2; nothing was stored.")
+                              .arg(objectName(), m_missingBoxes.join(QLatin1String(", "))));
+    if (!s) {
         rs.cancelUpdate();
         reportSaveFailure(s);
         return false;

@@ -35,7 +35,11 @@ public:
     // The text of a box (QLineEdit, MaskedEdit or QPlainTextEdit), exactly as typed.
     QString boxText(const QString &boxName) const;
     void setBoxText(const QString &boxName, const QString &text);
-    QWidget *box(const QString &boxName) const { return m_boxes.value(boxName); }
+    // Box names are program text: a name the form lacks is a programming error,
+    // reported loudly (an assertion in debug builds, a logged critical message
+    // otherwise), remembered in missingBoxes(), and the form then stores nothing.
+    QWidget *box(const QString &boxName) const;
+    QStringList missingBoxes() const { return m_missingBoxes; }
 
     // "N" before the checks run, "Y" when one failed; Save writes only on "N".
     QString DataError = QStringLiteral("N");
@@ -55,7 +59,8 @@ protected:
     void returnToSavedPosition(RecordSet &rs);
     RecordSet::Bookmark SavedBookmark = 0;
 
-    // Writes the pending row of `rs`; on failure drops it and tells the user.
+    // Writes the pending row of `rs`; on failure drops it and tells the user. A
+    // form that looked up a box it lacks refuses, since a value would be missing.
     bool storeRow(RecordSet &rs);
 
     // The number for a new record, chosen as the add form opens; when every
@@ -71,6 +76,7 @@ protected:
 
 private:
     QHash<QString, QWidget *> m_boxes;
+    mutable QStringList m_missingBoxes;
     QString m_limitMessage;
     class QHBoxLayout *m_buttons = nullptr;
     class QVBoxLayout *m_outer = nullptr;

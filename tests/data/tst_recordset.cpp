@@ -2,6 +2,7 @@
 
 #include "data/KeyNumbering.h"
 #include "data/RecordSet.h"
+#include "data/Transaction.h"
 
 #include <QtTest>
 
@@ -98,7 +99,6 @@ private slots:
         QTest::newRow("number finds text") << 1 << "phone" << QVariant(3) << "2:2";
         QTest::newRow("empty text") << 1 << "phone" << QVariant("") << "3:3";
         QTest::newRow("number against words") << 1 << "last_name" << QVariant(0) << none;
-        QTest::newRow("unknown column") << 1 << "nosuch" << QVariant("Smith") << none;
     }
 
     void find()
@@ -179,6 +179,176 @@ private slots:
         QCOMPARE(rs.text(column), stored.isEmpty() ? before : value.toString());
         QCOMPARE(rs.absolutePosition(), 2);
         QCOMPARE(rs.recordCount(), 5);
+    }
+
+    void misnamedColumn_data()
+    {
+        QTest::addColumn<QString>("use");
+        QTest::newRow("assigned on the current row") << "edit";
+        QTest::newRow("assigned on a new row") << "add";
+        QTest::newRow("read") << "read";
+        QTest::newRow("searched") << "find";
+        QTest::newRow("sorted by") << "sort";
+    }
+
+    // A column name the set lacks is reported, never silently dropped: a record
+    // written without one of its values would lose what was typed for it.
+    void misnamedColumn()
+    {
+#if !defined(QT_NO_DEBUG) || defined(QT_FORCE_ASSERTS)
+        QSKIP("a misnamed column asserts in debug builds");
+#endif
+        QFETCH(QString, use);
+        TestDatabase t;
+        seedCustomers(t);
+        const QStringList stored = dump(t);
+        RecordSet rs = openTable(t);
+        rs.setAbsolutePosition(2);
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("RecordSet: .* column \"Phnoe\", which the customer does not have"));
+        if (use == "edit" || use == "add") {
+            if (use == "add")
+                rs.addNew();
+            rs.setValue("cust_num", 7);
+            rs.setValue("Phnoe", "555-0199");
+            rs.setValue("last_name", "Changed");
+            const Status s = rs.update();
+            QVERIFY(!s.ok());
+            QVERIFY2(s.message().contains("customer") && s.message().contains("Phnoe"), qPrintable(s.message()));
+            rs.cancelUpdate();
+            // Once the edit is dropped, the set writes again.
+            rs.setValue("phone", "555-0102");
+            QVERIFY(rs.update().ok());
+            QCOMPARE(rs.text("phone"), QString("555-0102"));
+            QCOMPARE(t.count("customer"), 5);
+            return;
+        }
+        if (use == "read")
+            QVERIFY(!rs.value("Phnoe").isValid());
+        else if (use == "find")
+            QVERIFY(!rs.find("Phnoe", "3"));
+        else
+            rs.sort("Phnoe");
+        QCOMPARE(dump(t), stored);
+    }
+
+    void refusedWrite_data()
+    {
+        QTest::addColumn<QString>("write");   // add, edit or delete, on the second row
+        QTest::addColumn<QString>("trigger"); // %1: the statement's event
+        QTest::addColumn<QString>("cause");   // in the failure's message
+        QTest::addColumn<bool>("inTransaction"); // inside one that then commits its other work
+        const QString before = "CREATE TRIGGER t BEFORE %1 ON customer BEGIN SELECT RAISE(ABORT, 'refused'); END";
+        const QString after = "CREATE TRIGGER t AFTER %1 ON customer BEGIN SELECT RAISE(FAIL, 'refused'); END";
+        const QString moved = "CREATE TRIGGER t AFTER %1 ON customer BEGIN "
+                              "UPDATE customer SET cust_num = new.cust_num + 100 WHERE cust_num = new.cust_num; END";
+        for (const bool inTransaction : {false, true}) {
+            const char *where = inTransaction ? ", in a transaction" : "";
+            for (const QString write : {"add", "edit", "delete"}) {
+                QTest::addRow("%s refused before%s", qPrintable(write), where) << write << before << "refused" << inTransaction;
+                QTest::addRow("%s refused after%s", qPrintable(write), where) << write << after << "refused" << inTransaction;
+                if (write != "delete")
+                    QTest::addRow("%s moved%s", qPrintable(write), where) << write << moved << "no longer exists" << inTransaction;
+            }
+        }
+    }
+
+    // A write the database refuses, even after the row was written, leaves the
+    // table and the set as they were; a transaction around it goes on.
+    void refusedWrite()
+    {
+        QFETCH(QString, write);
+        QFETCH(QString, trigger);
+        QFETCH(QString, cause);
+        QFETCH(bool, inTransaction);
+        TestDatabase t;
+        seedCustomers(t);
+        RecordSet rs = openTable(t);
+        const QStringList stored = dump(t);
+        const QString event = write == "add" ? "INSERT" : write == "edit" ? "UPDATE" : "DELETE";
+        QVERIFY(t.exec(trigger.arg(event)));
+        std::optional<Transaction> tx;
+        if (inTransaction) {
+            tx.emplace(t.db());
+            QVERIFY(tx->begin().ok());
+            QVERIFY(t.exec("INSERT INTO suppliers (supplier_num, Company) VALUES (1, 'Kept')"));
+        }
+        rs.setAbsolutePosition(2);
+        Status s;
+        if (write == "delete") {
+            s = rs.deleteCurrent();
+        } else {
+            if (write == "add")
+                rs.addNew();
+            rs.setValue("cust_num", 7);
+            rs.setValue("phone", "555-0107");
+            s = rs.update();
+            rs.cancelUpdate();
+        }
+        QVERIFY(!s.ok());
+        QVERIFY2(s.message().contains(cause), qPrintable(s.message()));
+        if (tx)
+            QVERIFY(tx->commit().ok());
+        QCOMPARE(dump(t), stored);
+        QCOMPARE(t.count("suppliers"), inTransaction ? 1 : 0);
+        QCOMPARE(at(rs), QString("2:2"));
+        QCOMPARE(rs.text("phone"), QString("3"));
+        QCOMPARE(keys(rs), (QList<qint64>{1, 2, 3, 4, 10}));
+    }
+
+    void writesInTransaction_data()
+    {
+        QTest::addColumn<bool>("commit");
+        QTest::newRow("committed") << true;
+        QTest::newRow("rolled back") << false;
+    }
+
+    // Rows written or read inside a transaction stay only when it commits; after
+    // a rollback the sets show the file again, bookmarks kept, and an edit begun
+    // on a row that went is refused rather than stored elsewhere.
+    void writesInTransaction()
+    {
+        QFETCH(bool, commit);
+        TestDatabase t;
+        seedCustomers(t);
+        const QStringList stored = dump(t);
+        RecordSet rs = openTable(t);
+        RecordSet read = RecordSet::query(t.db(), "SELECT cust_num FROM customer ORDER BY cust_num");
+        rs.setAbsolutePosition(3);
+        const RecordSet::Bookmark three = rs.bookmark();
+        {
+            Transaction tx(t.db());
+            QVERIFY(tx.begin().ok());
+            rs.addNew();
+            rs.setValue("cust_num", 5);
+            rs.setValue("last_name", "Aaron");
+            QVERIFY(rs.update().ok());
+            rs.setAbsolutePosition(2);
+            rs.setValue("phone", "555-0102");
+            QVERIFY(rs.update().ok());
+            rs.setAbsolutePosition(4);
+            QVERIFY(rs.deleteCurrent().ok()); // customer 4
+            QVERIFY(read.refresh().ok());
+            QCOMPARE(read.recordCount(), 5);
+            rs.moveLast(); // the new customer 5
+            rs.setValue("phone", "555-0105");
+            if (commit)
+                QVERIFY(tx.commit().ok());
+        }
+        QCOMPARE(rs.update().ok(), commit);
+        rs.cancelUpdate();
+        QVERIFY(rs.setBookmark(three));
+        QCOMPARE(rs.integer("cust_num"), 3);
+        QCOMPARE(keys(rs), commit ? (QList<qint64>{1, 2, 3, 10, 5}) : (QList<qint64>{1, 2, 3, 4, 10}));
+        rs.setAbsolutePosition(2);
+        QCOMPARE(rs.text("phone"), commit ? QString("555-0102") : QString("3"));
+        QList<qint64> readKeys;
+        for (read.moveFirst(); !read.eof(); read.moveNext())
+            readKeys << read.integer("cust_num");
+        QCOMPARE(readKeys, commit ? (QList<qint64>{1, 2, 3, 5, 10}) : (QList<qint64>{1, 2, 3, 4, 10}));
+        if (!commit)
+            QCOMPARE(dump(t), stored);
+        QCOMPARE(t.scalar("SELECT phone FROM customer WHERE cust_num = 5").toString(),
+                 commit ? QString("555-0105") : QString());
     }
 
     // Bookmarks follow their rows as rows before them go.
@@ -286,6 +456,39 @@ private slots:
         QVERIFY(t.exec("DELETE FROM admin"));
         QVERIFY(!::saveAdminValues(t.db(), AdminValues{1, 1, 1, 1}).ok());
         QVERIFY(qFuzzyCompare(Settings::current().TaxRate, 0.0725));
+    }
+
+    void storedReminderQty_data()
+    {
+        QTest::addColumn<double>("stored");
+        QTest::addColumn<int>("expected"); // -99999: refused as out of range
+        QTest::newRow("2.5 to even below") << 2.5 << 2;
+        QTest::newRow("3.5 to even above") << 3.5 << 4;
+        QTest::newRow("-2.5") << -2.5 << -2;
+        QTest::newRow("7.4") << 7.4 << 7;
+        QTest::newRow("lowest, half below") << -32768.5 << -32768;
+        QTest::newRow("rounds past the highest") << 32767.5 << -99999;
+    }
+
+    // Read and loaded as a 16-bit whole number, halves to even.
+    void storedReminderQty()
+    {
+        QFETCH(double, stored);
+        QFETCH(int, expected);
+        TestDatabase t;
+        QVERIFY(t.exec("UPDATE admin SET invReminderqty = ?", {stored}));
+        AdminValues values;
+        const Status read = readAdminValues(t.db(), values);
+        const Status loaded = LoadSettings(t.db());
+        QCOMPARE(read.ok(), expected != -99999);
+        QCOMPARE(loaded.ok(), expected != -99999);
+        if (expected == -99999) {
+            QVERIFY2(loaded.message().contains("out of range"), qPrintable(loaded.message()));
+            QCOMPARE(int(Settings::current().ReminderQty), 0);
+        } else {
+            QCOMPARE(values.invReminderqty, qint64(expected));
+            QCOMPARE(int(Settings::current().ReminderQty), expected);
+        }
     }
 };
 
