@@ -8,9 +8,12 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <functional>
+#include <memory>
 #include <grp.h>
 #include <poll.h>
 #include <pwd.h>
@@ -77,6 +80,20 @@ private:
     int m_release = -1;
     bool m_ready = false;
 };
+
+// Another program with a write lock on the file (an open write transaction):
+// nobody else reads or writes the file until it ends.
+inline std::unique_ptr<HeldByChild> holdWriteLock(const QString &path, int releaseAfterMs = -1)
+{
+    const QString name = QStringLiteral("another program");
+    return std::make_unique<HeldByChild>(
+        [path, name] {
+            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", name);
+            db.setDatabaseName(path);
+            return db.open() && QSqlQuery(db).exec("BEGIN EXCLUSIVE");
+        },
+        [name] { QSqlQuery(QSqlDatabase::database(name, false)).exec("ROLLBACK"); }, releaseAfterMs);
+}
 
 // Runs one row of a test function of this test program again as the user
 // "nobody", through setpriv or runuser. The child gets a copy of the program

@@ -88,20 +88,6 @@ Schema::MigrationStep addColumn(int from, const QString &column)
             }};
 }
 
-// Another program with a write lock on the file (an open write transaction):
-// nobody else reads or writes the file until it ends.
-std::unique_ptr<HeldByChild> holdWriteLock(const QString &path, int releaseAfterMs = -1)
-{
-    const QString name = QStringLiteral("another program");
-    return std::make_unique<HeldByChild>(
-        [path, name] {
-            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", name);
-            db.setDatabaseName(path);
-            return db.open() && QSqlQuery(db).exec("BEGIN EXCLUSIVE");
-        },
-        [name] { QSqlQuery(QSqlDatabase::database(name, false)).exec("ROLLBACK"); }, releaseAfterMs);
-}
-
 // Another Corvana with the file at `path` open.
 std::unique_ptr<HeldByChild> runningCopy(const QString &path)
 {
