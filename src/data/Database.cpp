@@ -153,7 +153,7 @@ Status upgrade(QSqlDatabase db, const QString &path, int version)
 
 // A connection to `path` that waits for other programs' locks (start-up
 // probes included) before a statement fails as busy.
-QSqlDatabase connect(const QString &name, const QString &path)
+QSqlDatabase makeConnection(const QString &name, const QString &path)
 {
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
     db.setDatabaseName(path);
@@ -180,10 +180,9 @@ Status writeNewFile(const QString &temp)
 {
     Status s;
     {
-        QSqlDatabase db = connect(CreationConnectionName, temp);
-        if (!db.open())
-            s = Status::failure(db.lastError());
-        else if (s = setPragmas(db); s)
+        QSqlDatabase db = makeConnection(CreationConnectionName, temp);
+        s = db.open() ? setPragmas(db) : Status::failure(db.lastError());
+        if (s)
             s = Schema::create(db);
         db.close();
     }
@@ -214,9 +213,9 @@ Status createFile(const QString &path)
         return s;
     }
     // A rename never replaces a file that appeared meanwhile.
-    if (!QFile::rename(temp, path)) {
+    if (QFile made(temp); !made.rename(path)) {
         removeTemp();
-        return Status::failure(QStringLiteral("The new file could not be put in place."));
+        return Status::failure(QStringLiteral("The new file could not be put in place: %1").arg(made.errorString()));
     }
     syncFolder(QFileInfo(path).absolutePath());
     return {};
@@ -251,7 +250,7 @@ Status openChecked(const QString &path)
         return s;
     if (Status s = checkHeader(path); !s)
         return s;
-    QSqlDatabase db = connect(ConnectionName, path);
+    QSqlDatabase db = makeConnection(ConnectionName, path);
     if (!db.open())
         return Status::failure(db.lastError());
     bool blank = false;
