@@ -125,7 +125,8 @@ struct Unprivileged
         }
         QStringList arguments;
         if (!setpriv.isEmpty()) {
-            arguments << QStringLiteral("--reuid=%1").arg(nobody->pw_uid) << QStringLiteral("--regid=%1").arg(nobody->pw_gid)
+            arguments << QStringLiteral("--reuid=%1").arg(nobody->pw_uid)
+                      << QStringLiteral("--regid=%1").arg(nobody->pw_gid)
                       << QStringLiteral("--clear-groups") << QStringLiteral("--") << program;
         } else {
             arguments << QStringLiteral("-u") << QStringLiteral("nobody") << QStringLiteral("--") << program;

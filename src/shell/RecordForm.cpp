@@ -196,7 +196,8 @@ std::optional<int> RecordForm::chooseNewKey(Keys::Kind kind)
 {
     m_newNumber.emplace(kind);
     const Keys::NewKey &key = m_newNumber->choose(Database::connection());
-    reportNewKey(this, key, QStringLiteral("The number for the new record could not be read; Save will try again.\n\n"));
+    reportNewKey(this, key,
+                 QStringLiteral("The number for the new record could not be read; Save will try again.\n\n"));
     return key.number;
 }
 
