@@ -13,11 +13,11 @@ Status changeOne(QSqlDatabase db, const QString &sql, const QVariantList &values
 {
     QSqlQuery q(db);
     if (!q.prepare(sql))
-        return Status::failure(q.lastError().text(), sql);
+        return Status::failure(q.lastError(), sql);
     for (const QVariant &v : values)
         q.addBindValue(v);
     if (!q.exec())
-        return Status::failure(q.lastError().text(), sql);
+        return Status::failure(q.lastError(), sql);
     if (q.numRowsAffected() != 1)
         return Status::failure(QStringLiteral("The expense no longer exists."), sql);
     return {};

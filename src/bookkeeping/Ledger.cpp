@@ -38,11 +38,11 @@ Status single(QSqlDatabase db, const Query &query, QVariant &value)
     QSqlQuery q(db);
     q.setForwardOnly(true);
     if (!q.prepare(query.sql))
-        return Status::failure(q.lastError().text(), query.sql);
+        return Status::failure(q.lastError(), query.sql);
     for (const QVariant &v : query.values)
         q.addBindValue(v);
     if (!q.exec() || !q.next())
-        return Status::failure(q.lastError().text(), query.sql);
+        return Status::failure(q.lastError(), query.sql);
     value = q.value(0);
     return {};
 }

@@ -54,7 +54,7 @@ void fmAddCust::cmSave_Click()
 {
     if (!runChecks(CustomerRules::checks(input()), true, false))
         return;
-    if (refusedAtLimit(NewCustNum))
+    if (!confirmNewKey(NewCustNum))
         return;
     RecordSet &rs = m_browser.rs();
     rs.addNew();

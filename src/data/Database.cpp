@@ -1,5 +1,6 @@
 #include "data/Database.h"
 
+#include "data/DatabaseLock.h"
 #include "data/Schema.h"
 #include "data/Transaction.h"
 
@@ -7,22 +8,28 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLockFile>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStandardPaths>
 #include <QVariant>
-#include <memory>
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 namespace Database {
 namespace {
 
 const QString ConnectionName = QStringLiteral("corvana");
+const QString CreationConnectionName = QStringLiteral("corvana-new");
+constexpr int DefaultBusyTimeout = 5000;
 
 struct State
 {
     QString path;
-    std::unique_ptr<QLockFile> lock;
+    DatabaseLock lock;
+    int busyTimeout = DefaultBusyTimeout;
 };
 
 State &state()
@@ -56,19 +63,6 @@ Status checkAccess(const QString &path, bool exists)
     return {};
 }
 
-Status takeLock(const QString &path)
-{
-    auto lock = std::make_unique<QLockFile>(path + QStringLiteral(".lock"));
-    lock->setStaleLockTime(0); // only a lock of a dead process is stale
-    if (!lock->tryLock(200)) {
-        if (lock->error() == QLockFile::LockFailedError)
-            return Status::failure(QStringLiteral("Another copy of Corvana has the file open."));
-        return Status::failure(QStringLiteral("The lock file beside it cannot be created."));
-    }
-    state().lock = std::move(lock);
-    return {};
-}
-
 Status checkHeader(const QString &path)
 {
     QFile f(path);
@@ -76,7 +70,10 @@ Status checkHeader(const QString &path)
         return Status::failure(QStringLiteral("The file cannot be read: %1").arg(f.errorString()));
     const QByteArray head = f.read(16);
     if (f.size() == 0)
-        return Status::failure(QStringLiteral("The file is empty; it is not a Corvana database."));
+        return Status::failure(QStringLiteral("The file is empty; it is not a Corvana database. If a first start "
+                                              "of Corvana was stopped while it created the file, delete it (and "
+                                              "%1-journal beside it, if there is one) and start Corvana again.")
+                                   .arg(QFileInfo(path).fileName()));
     if (head != QByteArray("SQLite format 3\0", 16))
         return Status::failure(QStringLiteral("The file is not a database."));
     return {};
@@ -86,10 +83,21 @@ std::optional<QVariant> scalar(QSqlDatabase db, const QString &sql, Status &stat
 {
     QSqlQuery q(db);
     if (!q.exec(sql) || !q.next()) {
-        status = Status::failure(q.lastError().text(), sql);
+        status = Status::failure(q.lastError(), sql);
         return std::nullopt;
     }
     return q.value(0);
+}
+
+// A probe statement failed: a passing cause (the file is in use, the disk
+// failed) is told as it is; anything else means the file is not sound.
+Status notSound(const Status &s, const QString &verdict)
+{
+    if (DatabaseError::isPassing(s.cause()))
+        return s;
+    if (s.cause() == DatabaseError::Cause::Damaged || s.cause() == DatabaseError::Cause::NotADatabase)
+        return Status::failure(verdict + QLatin1Char('.'));
+    return Status::failure(QStringLiteral("%1 (%2).").arg(verdict, s.message()));
 }
 
 // Checks an existing file's marks and health; `isBlank` is set for an SQLite
@@ -99,20 +107,21 @@ Status probe(QSqlDatabase db, bool &isBlank, int &version)
     Status s;
     const auto appId = scalar(db, QStringLiteral("PRAGMA application_id"), s);
     if (!appId)
-        return Status::failure(QStringLiteral("The file is damaged or is not a database (%1).").arg(s.message()));
+        return notSound(s, QStringLiteral("The file is damaged or is not a database"));
     const auto userVersion = scalar(db, QStringLiteral("PRAGMA user_version"), s);
     const auto tables = scalar(db, QStringLiteral("SELECT count(*) FROM sqlite_master"), s);
     if (!userVersion || !tables)
-        return Status::failure(QStringLiteral("The file is damaged (%1).").arg(s.message()));
+        return notSound(s, QStringLiteral("The file is damaged"));
     isBlank = appId->toInt() == 0 && userVersion->toInt() == 0 && tables->toInt() == 0;
     if (isBlank)
         return {};
     if (appId->toInt() != Schema::ApplicationId)
         return Status::failure(QStringLiteral("The file belongs to another program; it is not a Corvana database."));
     const auto check = scalar(db, QStringLiteral("PRAGMA quick_check"), s);
-    if (!check || check->toString() != QLatin1String("ok"))
-        return Status::failure(QStringLiteral("The file is damaged (%1).")
-                                   .arg(check ? check->toString() : s.message()));
+    if (!check)
+        return notSound(s, QStringLiteral("The file is damaged"));
+    if (check->toString() != QLatin1String("ok"))
+        return Status::failure(QStringLiteral("The file is damaged (%1).").arg(check->toString()));
     version = userVersion->toInt();
     if (version > Schema::Version)
         return Status::failure(QStringLiteral("The file was written by a newer version of Corvana "
@@ -127,7 +136,7 @@ Status setPragmas(QSqlDatabase db)
                             "PRAGMA foreign_keys = ON", "PRAGMA trusted_schema = OFF"}) {
         QSqlQuery q(db);
         if (!q.exec(QString::fromLatin1(sql)))
-            return Status::failure(q.lastError().text(), QString::fromLatin1(sql));
+            return Status::failure(q.lastError(), QString::fromLatin1(sql));
     }
     return {};
 }
@@ -142,38 +151,116 @@ Status upgrade(QSqlDatabase db, const QString &path, int version)
     return Schema::migrate(db, version, Schema::Version, Schema::migrations());
 }
 
+// A connection to `path` that waits for other programs' locks (start-up
+// probes included) before a statement fails as busy.
+QSqlDatabase makeConnection(const QString &name, const QString &path)
+{
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+    db.setDatabaseName(path);
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(state().busyTimeout));
+    return db;
+}
+
+// Makes a rename or removal in `dir` last through a power cut.
+void syncFolder(const QString &dir)
+{
+#ifdef Q_OS_UNIX
+    const int fd = ::open(QFile::encodeName(dir).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+#else
+    Q_UNUSED(dir);
+#endif
+}
+
+// Writes a new Corvana file's schema and marks at `temp`.
+Status writeNewFile(const QString &temp)
+{
+    Status s;
+    {
+        QSqlDatabase db = makeConnection(CreationConnectionName, temp);
+        s = db.open() ? setPragmas(db) : Status::failure(db.lastError());
+        if (s)
+            s = Schema::create(db);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(CreationConnectionName);
+    return s;
+}
+
+// Creates a new Corvana file at `path` whole or not at all: it is written under
+// a temporary name beside it and renamed into place only when complete. A start
+// killed meanwhile leaves only the temporary file (and its journal), which the
+// next creation removes; never a file with the real name that cannot be opened.
+Status createFile(const QString &path)
+{
+    const QString journal = path + QStringLiteral("-journal");
+    if (QFileInfo::exists(journal))
+        return Status::failure(QStringLiteral("The file does not exist, but its journal %1 does: it belongs to a "
+                                              "database that was moved, deleted or never finished. Move the "
+                                              "journal away (or delete it), then start Corvana again.")
+                                   .arg(QDir::toNativeSeparators(journal)));
+    const QString temp = path + QStringLiteral(".new");
+    const auto removeTemp = [&temp] {
+        QFile::remove(temp);
+        QFile::remove(temp + QStringLiteral("-journal"));
+    };
+    removeTemp(); // left by a creation that was cut short; the lock is ours
+    if (Status s = writeNewFile(temp); !s) {
+        removeTemp();
+        return s;
+    }
+    // A rename never replaces a file that appeared meanwhile.
+    if (QFile made(temp); !made.rename(path)) {
+        removeTemp();
+        return Status::failure(QStringLiteral("The new file could not be put in place: %1").arg(made.errorString()));
+    }
+    syncFolder(QFileInfo(path).absolutePath());
+    return {};
+}
+
+// The file's real path: symbolic links (of the file or its folders) resolved,
+// "." and ".." gone. Every name of one file gives one lock file.
+QString realPath(const QString &path)
+{
+    const QFileInfo info(path);
+    if (info.exists())
+        return info.canonicalFilePath();
+    const QString dir = QFileInfo(info.absolutePath()).canonicalFilePath();
+    return dir.isEmpty() ? info.absoluteFilePath() : QDir(dir).filePath(info.fileName());
+}
+
 Status openChecked(const QString &path)
 {
+    if (QFileInfo(path).isSymLink() && !QFileInfo::exists(path))
+        return Status::failure(QStringLiteral("It is a link to a file that does not exist (%1).")
+                                   .arg(QDir::toNativeSeparators(QFileInfo(path).symLinkTarget())));
     const bool exists = QFileInfo::exists(path);
     if (Status s = checkAccess(path, exists); !s)
         return s;
-    if (Status s = takeLock(path); !s)
+    if (Status s = state().lock.lockName(path); !s)
         return s;
-    if (exists) {
-        if (Status s = checkHeader(path); !s)
+    if (!exists) {
+        if (Status s = createFile(path); !s)
             return s;
     }
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), ConnectionName);
-    db.setDatabaseName(path);
-    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+    if (Status s = state().lock.lockFile(path); !s)
+        return s;
+    if (Status s = checkHeader(path); !s)
+        return s;
+    QSqlDatabase db = makeConnection(ConnectionName, path);
     if (!db.open())
-        return Status::failure(QStringLiteral("The file cannot be opened (%1).").arg(db.lastError().text()));
-    bool blank = !exists;
+        return Status::failure(db.lastError());
+    bool blank = false;
     int version = Schema::Version;
-    if (exists) {
-        if (Status s = probe(db, blank, version); !s)
-            return s;
-    }
+    if (Status s = probe(db, blank, version); !s)
+        return s;
     if (Status s = setPragmas(db); !s)
         return s;
-    if (blank) {
-        Status s = Schema::create(db);
-        if (!s && !exists) {
-            db.close();
-            QFile::remove(path); // only a file this call created
-        }
-        return s;
-    }
+    if (blank)
+        return Schema::create(db);
     if (version < Schema::Version)
         return upgrade(db, path, version);
     return {};
@@ -194,13 +281,13 @@ QString defaultPath()
 Status open(const QString &path)
 {
     close();
-    const QString absolute = QFileInfo(path).absoluteFilePath();
-    Status s = openChecked(absolute);
+    const QString real = realPath(path);
+    Status s = openChecked(real);
     if (!s) {
         close();
         return s;
     }
-    state().path = absolute;
+    state().path = real;
     return s;
 }
 
@@ -223,8 +310,18 @@ void close()
         }
         QSqlDatabase::removeDatabase(ConnectionName);
     }
-    state().lock.reset();
+    state().lock.release();
     state().path.clear();
+}
+
+void setBusyTimeout(int milliseconds)
+{
+    state().busyTimeout = milliseconds < 0 ? DefaultBusyTimeout : milliseconds;
+    QSqlDatabase db = connection();
+    if (db.isOpen()) {
+        QSqlQuery q(db);
+        q.exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(state().busyTimeout));
+    }
 }
 
 } // namespace Database

@@ -13,18 +13,27 @@ namespace Database {
 QString defaultPath();
 
 // Opens `path` after the start-up checks, in this order: the folder and file can
-// be read and written; no other running Corvana holds the file; it is an SQLite
-// database of Corvana's; it is not damaged; its schema version is not newer than
-// this program's (an older one is migrated, after a backup copy). A file that
-// does not exist is created with the schema and the one admin row. A file that
-// fails a check is left byte for byte as it was; the failure names the cause.
+// be read and written; no other running Corvana holds the file, under whatever
+// name it reaches it (see DatabaseLock); it is an SQLite database of Corvana's;
+// it is not damaged; its schema version is not newer than this program's (an
+// older one is migrated, after a backup copy). A file that does not exist is
+// created whole or not at all, with the schema and the one admin row. A file
+// that fails a check is left byte for byte as it was; the failure names the
+// cause. A file another program has locked is waited for (busyTimeout) and then
+// reported as in use, not as damaged.
 Status open(const QString &path);
 
 // The open connection (invalid before open()).
 QSqlDatabase connection();
+// The open file's real path (symbolic links resolved).
 QString path();
 
 // Closes the connection and releases the file's lock.
 void close();
+
+// How long a statement waits for another program's lock on the file before it
+// fails as busy: a few seconds, unless set otherwise (tests shorten it; a
+// negative value restores the default). Applies at once and to later opens.
+void setBusyTimeout(int milliseconds);
 
 } // namespace Database

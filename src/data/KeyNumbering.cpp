@@ -52,21 +52,44 @@ NewKey next(QSqlDatabase db, Kind kind)
     QSqlQuery q(db);
     q.setForwardOnly(true);
     if (!q.exec(sql)) {
-        result.status = Status::failure(q.lastError().text(), sql);
+        result.status = Status::failure(q.lastError(), sql);
         return result;
     }
     if (r.lowestFree) {
         QSet<int> used;
         while (q.next())
             used.insert(q.value(0).toInt());
+        // A read that stopped part-way (busy, disk error) knows too few numbers.
+        if (q.lastError().isValid()) {
+            result.status = Status::failure(q.lastError(), sql);
+            return result;
+        }
         result.number = lowestFree(used, r.limit, r.first);
     } else {
         std::optional<int> last;
         if (q.next() && !q.value(0).isNull())
             last = q.value(0).toInt();
+        if (q.lastError().isValid()) {
+            result.status = Status::failure(q.lastError(), sql);
+            return result;
+        }
         result.number = afterLast(last, r.limit, r.first);
     }
     return result;
+}
+
+const NewKey &NewNumber::choose(QSqlDatabase db)
+{
+    m_key = next(db, m_kind);
+    m_read = true;
+    return m_key;
+}
+
+const NewKey &NewNumber::confirm(QSqlDatabase db)
+{
+    if (!m_read || !m_key.status)
+        return choose(db);
+    return m_key;
 }
 
 } // namespace Keys

@@ -31,11 +31,34 @@ std::optional<int> afterLast(std::optional<int> last, int max, int first);
 
 struct NewKey
 {
-    Status status;              // a failure to read the table
-    std::optional<int> number;  // nothing when the numbers are used up
+    Status status;              // a failure to read the table: no number is known
+    std::optional<int> number;  // nothing when the numbers are used up (or unknown)
     QString limitMessage;       // the message for that case
+    // Every number is taken: the only case for the limit message.
+    bool usedUp() const { return status.ok() && !number; }
 };
 // The number for a new record of `kind`, read from the table as it is now.
 NewKey next(QSqlDatabase db, Kind kind);
+
+// The number of a new record through the life of its add form: chosen as the
+// form opens and kept; when it could not be read then (the file was in use, say),
+// it is read again before the record is stored. A passing failure thus never
+// turns into the limit message.
+class NewNumber
+{
+public:
+    explicit NewNumber(Kind kind) : m_kind(kind) {}
+    // Reads the number from the table (as the form opens).
+    const NewKey &choose(QSqlDatabase db);
+    // The number to store under: the one chosen, or, when it could not be read,
+    // read again now.
+    const NewKey &confirm(QSqlDatabase db);
+    const NewKey &key() const { return m_key; }
+
+private:
+    Kind m_kind;
+    NewKey m_key;
+    bool m_read = false;
+};
 
 } // namespace Keys

@@ -51,13 +51,13 @@ Status QueryModel::readPage(std::vector<QVariantList> &rows)
     QSqlQuery q(QSqlDatabase::database(m_connection, false));
     q.setForwardOnly(true);
     if (!q.prepare(sql))
-        return Status::failure(q.lastError().text(), sql);
+        return Status::failure(q.lastError(), sql);
     for (const QVariant &v : m_binds)
         q.addBindValue(v);
     q.addBindValue(PageSize);
     q.addBindValue(qint64(m_rows.size()));
     if (!q.exec())
-        return Status::failure(q.lastError().text(), sql);
+        return Status::failure(q.lastError(), sql);
     const QSqlRecord rec = q.record();
     if (m_fields.isEmpty()) {
         for (int i = 0; i < rec.count(); ++i)
@@ -73,7 +73,7 @@ Status QueryModel::readPage(std::vector<QVariantList> &rows)
         ++read;
     }
     if (q.lastError().isValid())
-        return Status::failure(q.lastError().text(), sql);
+        return Status::failure(q.lastError(), sql);
     m_atEnd = read < PageSize;
     return {};
 }

@@ -88,11 +88,11 @@ Status RecordSet::read(bool keepPlace)
     QSqlQuery q(database());
     q.setForwardOnly(true);
     if (!q.prepare(m_sql))
-        return Status::failure(q.lastError().text(), m_sql);
+        return Status::failure(q.lastError(), m_sql);
     for (const QVariant &v : m_binds)
         q.addBindValue(v);
     if (!q.exec())
-        return Status::failure(q.lastError().text(), m_sql);
+        return Status::failure(q.lastError(), m_sql);
 
     const QSqlRecord rec = q.record();
     const int first = m_table.isEmpty() ? 0 : 1; // table sets lead with the rowid
@@ -121,7 +121,7 @@ Status RecordSet::read(bool keepPlace)
         rows.push_back(std::move(row));
     }
     if (q.lastError().isValid())
-        return Status::failure(q.lastError().text(), m_sql);
+        return Status::failure(q.lastError(), m_sql);
 
     const int oldPos = m_pos;
     const int oldCount = int(m_rows.size());
@@ -344,11 +344,11 @@ Status RecordSet::readRow(qint64 rowid, Row &row) const
     const QString sql = QStringLiteral("SELECT * FROM %1 WHERE rowid = ?").arg(quoted(m_table));
     QSqlQuery q(database());
     if (!q.prepare(sql))
-        return Status::failure(q.lastError().text(), sql);
+        return Status::failure(q.lastError(), sql);
     q.addBindValue(rowid);
     if (!q.exec() || !q.next())
-        return Status::failure(q.lastError().isValid() ? q.lastError().text()
-                                                        : QStringLiteral("The record no longer exists."), sql);
+        return q.lastError().isValid() ? Status::failure(q.lastError(), sql)
+                                       : Status::failure(QStringLiteral("The record no longer exists."), sql);
     row.rowid = rowid;
     row.values.clear();
     for (int i = 0; i < m_columns.size(); ++i)
@@ -403,11 +403,11 @@ Status RecordSet::update()
     {
         QSqlQuery q(database());
         if (!q.prepare(sql))
-            return Status::failure(q.lastError().text(), sql);
+            return Status::failure(q.lastError(), sql);
         for (const QVariant &v : values)
             q.addBindValue(v);
         if (!q.exec())
-            return Status::failure(q.lastError().text(), sql);
+            return Status::failure(q.lastError(), sql);
         rowid = q.lastInsertId().toLongLong();
         if (m_editMode == EditMode::Edit) {
             if (!q.next())
@@ -449,10 +449,10 @@ Status RecordSet::deleteCurrent()
     {
         QSqlQuery q(database());
         if (!q.prepare(sql))
-            return Status::failure(q.lastError().text(), sql);
+            return Status::failure(q.lastError(), sql);
         q.addBindValue(m_rows[m_pos].rowid);
         if (!q.exec())
-            return Status::failure(q.lastError().text(), sql);
+            return Status::failure(q.lastError(), sql);
     }
     if (Status s = write.release(); !s)
         return s;

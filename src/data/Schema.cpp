@@ -167,7 +167,7 @@ Status toVersion2(QSqlDatabase db)
 
     QSqlQuery check(db);
     if (!check.exec(QStringLiteral("PRAGMA foreign_key_check")))
-        return Status::failure(check.lastError().text(), check.lastQuery());
+        return Status::failure(check.lastError(), check.lastQuery());
     if (check.next())
         return Status::failure(QStringLiteral("A row of the table %1 refers to a missing row of the table %2.")
                                    .arg(check.value(0).toString(), check.value(2).toString()));

@@ -48,7 +48,7 @@ Status readAdminValues(QSqlDatabase db, AdminValues &values)
                                        "ORDER BY rowid LIMIT 1");
     QSqlQuery q(db);
     if (!q.exec(sql))
-        return Status::failure(q.lastError().text(), sql);
+        return Status::failure(q.lastError(), sql);
     if (!q.next())
         return Status::failure(QStringLiteral("The admin table holds no row of business defaults."), sql);
     // NULL reads as 0: an empty rate is no rate.
@@ -79,12 +79,12 @@ Status saveAdminValues(QSqlDatabase db, const AdminValues &values)
                                        "invReminderqty = ? WHERE rowid = ") + FirstRow;
     QSqlQuery q(db);
     if (!q.prepare(sql))
-        return Status::failure(q.lastError().text(), sql);
+        return Status::failure(q.lastError(), sql);
     for (const QVariant &v : {QVariant(values.tax), QVariant(values.shipping),
                               QVariant(values.shippingoot), QVariant(values.invReminderqty)})
         q.addBindValue(v);
     if (!q.exec())
-        return Status::failure(q.lastError().text(), sql);
+        return Status::failure(q.lastError(), sql);
     if (q.numRowsAffected() != 1)
         return Status::failure(QStringLiteral("The admin table holds no row of business defaults."), sql);
     Settings::current() = updated;

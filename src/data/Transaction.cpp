@@ -29,11 +29,11 @@ Status execBound(QSqlDatabase db, const QString &sql, const QVariantList &values
 {
     QSqlQuery q(db);
     if (!q.prepare(sql))
-        return Status::failure(q.lastError().text(), sql);
+        return Status::failure(q.lastError(), sql);
     for (const QVariant &v : values)
         q.addBindValue(v);
     if (!q.exec())
-        return Status::failure(q.lastError().text(), sql);
+        return Status::failure(q.lastError(), sql);
     return {};
 }
 

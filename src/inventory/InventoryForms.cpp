@@ -67,7 +67,7 @@ void fmAddInv::cmSave_Click()
 {
     if (!ValidateProduct(InventoryRules::addChecks(input()), true))
         return;
-    if (refusedAtLimit(NewProductNum))
+    if (!confirmNewKey(NewProductNum))
         return;
     RecordSet &rs = m_browser.rs();
     rs.addNew();

@@ -50,7 +50,7 @@ Count rowCount(QSqlDatabase db, Table table)
     QSqlQuery q(db);
     q.setForwardOnly(true);
     if (!q.exec(sql) || !q.next()) {
-        count.status = Status::failure(q.lastError().text(), sql);
+        count.status = Status::failure(q.lastError(), sql);
         return count;
     }
     count.rows = q.value(0).toInt();

@@ -22,11 +22,11 @@ Status run(QSqlQuery &q, const QString &sql, const QVariantList &values)
 {
     q.setForwardOnly(true);
     if (!q.prepare(sql))
-        return Status::failure(q.lastError().text(), sql);
+        return Status::failure(q.lastError(), sql);
     for (const QVariant &v : values)
         q.addBindValue(v);
     if (!q.exec())
-        return Status::failure(q.lastError().text(), sql);
+        return Status::failure(q.lastError(), sql);
     return {};
 }
 

@@ -62,11 +62,13 @@ fmAddOrder::fmAddOrder(QWidget *parent) : OrderForm(addOrderConfig(), parent)
 void fmAddOrder::Form_Load()
 {
     medDate->setText(TextRules::toUsDate(QDate::currentDate()));
-    const Keys::NewKey key = Keys::next(Database::connection(), Keys::Kind::Order);
-    m_limitMessage = key.limitMessage;
+    // A number that could not be read now (the file in use, say) is read
+    // again at Save; only numbers really used up refuse the order.
+    const Keys::NewKey &key = m_number.choose(Database::connection());
     if (!key.status)
-        OrderUi::reportFailure(this, QStringLiteral("The order numbers could not be read."), key.status);
-    NewOrderNum = key.status ? key.number : std::nullopt;
+        OrderUi::reportFailure(this, QStringLiteral("The order number could not be read; Save will try again."),
+                               key.status);
+    NewOrderNum = key.number;
     lblOrdNum->setText(NewOrderNum ? QString::number(*NewOrderNum) : QString());
     // Also for the very first order (number 0) the amounts read as zero.
     medaddcosts->setText(QStringLiteral("$00.00"));
@@ -121,8 +123,13 @@ void fmAddOrder::Command2_Click()
 
 std::optional<int> fmAddOrder::numberToStore()
 {
-    if (!NewOrderNum)
-        Msg::show(this, m_limitMessage, QStringLiteral("Error"), Msg::Buttons::Ok, Msg::Icon::Critical);
+    const Keys::NewKey &key = m_number.confirm(Database::connection());
+    NewOrderNum = key.number;
+    lblOrdNum->setText(NewOrderNum ? QString::number(*NewOrderNum) : QString());
+    if (key.usedUp())
+        Msg::show(this, key.limitMessage, QStringLiteral("Error"), Msg::Buttons::Ok, Msg::Icon::Critical);
+    else if (!key.status)
+        OrderUi::reportFailure(this, QStringLiteral("The order number could not be read."), key.status);
     return NewOrderNum;
 }
 

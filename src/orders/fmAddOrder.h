@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/KeyNumbering.h"
 #include "orders/OrderForm.h"
 
 #include <optional>
@@ -36,5 +37,5 @@ private:
 
     QLineEdit *txtCust = nullptr;
     QPushButton *cmGetName = nullptr;
-    QString m_limitMessage;
+    Keys::NewNumber m_number{Keys::Kind::Order};
 };

@@ -3,6 +3,7 @@
 #include "shell/Messages.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFontMetrics>
 #include <QPageLayout>
 #include <QPainter>
@@ -89,18 +90,66 @@ void prepare(QPrinter &printer, const QString &jobName, Printer::Result &result)
         return;
     result.pdfFile = nextPdfFile(dir, jobName);
     printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(result.pdfFile);
+    // Written under a name of its own, the PDF takes its real name only when complete.
+    printer.setOutputFileName(result.pdfFile + QStringLiteral(".part"));
+}
+
+void fail(Printer::Result &result, const QString &error)
+{
+    result.ok = false;
+    result.error = error;
 }
 
 bool begin(QPainter &painter, QPrinter &printer, Printer::Result &result)
 {
     if (painter.begin(&printer))
         return true;
-    result.ok = false;
-    result.error = result.pdfFile.isEmpty()
-        ? QStringLiteral("The printer %1 could not be started.").arg(printer.printerName())
-        : QStringLiteral("The file %1 could not be written.").arg(result.pdfFile);
+    if (result.pdfFile.isEmpty()) {
+        fail(result, QStringLiteral("The printer %1 could not be started.").arg(printer.printerName()));
+    } else {
+        QFile::remove(printer.outputFileName());
+        fail(result, QStringLiteral("The file %1 could not be written.").arg(QDir::toNativeSeparators(result.pdfFile)));
+    }
     return false;
+}
+
+// A PDF as written completely: it starts as a PDF and ends with its trailer,
+// whose offset points at the cross-reference table. The PDF writer does not
+// report failed writes; a disk that filled up or a folder that went away
+// leaves a file without that end.
+bool pdfComplete(const QString &file)
+{
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly) || f.size() < 64 || f.read(5) != "%PDF-")
+        return false;
+    if (!f.seek(f.size() - 64))
+        return false;
+    const QByteArray tail = f.read(64).trimmed();
+    const qsizetype start = tail.lastIndexOf("startxref");
+    if (start < 0 || !tail.endsWith("%%EOF"))
+        return false;
+    bool numeric = false;
+    const qint64 offset = tail.mid(start + 9, tail.size() - start - 9 - 5).trimmed().toLongLong(&numeric);
+    return numeric && offset > 0 && f.seek(offset) && f.read(4) == "xref";
+}
+
+// Ends the job. A PDF gets its name only when written completely; an incomplete
+// one is removed and the job reported, so no broken file looks like a print.
+void finish(QPainter &painter, QPrinter &printer, Printer::Result &result)
+{
+    const bool ended = painter.end();
+    if (result.pdfFile.isEmpty()) {
+        if (!ended || printer.printerState() == QPrinter::Error)
+            fail(result, QStringLiteral("The printer %1 could not print the job.").arg(printer.printerName()));
+        return;
+    }
+    const QString part = printer.outputFileName();
+    if (ended && pdfComplete(part) && QFile::rename(part, result.pdfFile))
+        return;
+    QFile::remove(part);
+    fail(result, QStringLiteral("The file %1 could not be written completely: the disk may be full, or the "
+                                "folder may have been moved or deleted. Nothing was printed.")
+                     .arg(QDir::toNativeSeparators(result.pdfFile)));
 }
 
 // The longest start of `text` no wider than `width`; at least one character.
@@ -182,7 +231,7 @@ Result printLines(const QStringList &lines, const QString &jobName)
         painter.drawText(0, y + metrics.ascent(), line);
         y += step;
     }
-    painter.end();
+    finish(painter, printer, result);
     return result;
 }
 
@@ -212,7 +261,7 @@ Result printWidget(QWidget *widget, const QString &jobName)
 
     painter.scale(scale, scale);
     painter.drawPicture(0, 0, picture);
-    painter.end();
+    finish(painter, printer, result);
     return result;
 }
 

@@ -51,6 +51,21 @@ void limitLength(QPlainTextEdit *edit, int limit)
     });
 }
 
+// The limit message, or why the number could not be read; true when neither.
+bool reportNewKey(QWidget *form, const Keys::NewKey &key, const QString &failureText)
+{
+    if (!key.status) {
+        Msg::show(form, failureText + key.status.message(), QStringLiteral("Error"), Msg::Buttons::Ok,
+                  Msg::Icon::Critical);
+        return false;
+    }
+    if (key.usedUp()) {
+        Msg::show(form, key.limitMessage, QStringLiteral("Error"), Msg::Buttons::Ok, Msg::Icon::Critical);
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 RecordForm::RecordForm(const QString &name, const QString &caption, const QList<FormField> &fields,
@@ -195,19 +210,17 @@ bool RecordForm::storeRow(RecordSet &rs)
 
 std::optional<int> RecordForm::chooseNewKey(Keys::Kind kind)
 {
-    const Keys::NewKey key = Keys::next(Database::connection(), kind);
-    m_limitMessage = key.limitMessage;
-    if (!key.status)
-        reportSaveFailure(key.status);
-    else if (!key.number)
-        Msg::show(this, m_limitMessage, QStringLiteral("Error"), Msg::Buttons::Ok, Msg::Icon::Critical);
+    m_newNumber.emplace(kind);
+    const Keys::NewKey &key = m_newNumber->choose(Database::connection());
+    reportNewKey(this, key,
+                 QStringLiteral("The number for the new record could not be read; Save will try again.\n\n"));
     return key.number;
 }
 
-bool RecordForm::refusedAtLimit(const std::optional<int> &key)
+bool RecordForm::confirmNewKey(std::optional<int> &key)
 {
-    if (key)
-        return false;
-    Msg::show(this, m_limitMessage, QStringLiteral("Error"), Msg::Buttons::Ok, Msg::Icon::Critical);
-    return true;
+    Q_ASSERT(m_newNumber);
+    const Keys::NewKey &confirmed = m_newNumber->confirm(Database::connection());
+    key = confirmed.number;
+    return reportNewKey(this, confirmed, QStringLiteral("The record could not be saved.\n\n"));
 }

@@ -63,12 +63,16 @@ protected:
     // form that looked up a box it lacks refuses, since a value would be missing.
     bool storeRow(RecordSet &rs);
 
-    // The number for a new record, chosen as the add form opens; when every
-    // number is taken the limit message is shown and there is none.
+    // The number for a new record, chosen as the add form opens. When every
+    // number is taken the limit message is shown; when the number could not be
+    // read the user is told why, and Save reads it again.
     std::optional<int> chooseNewKey(Keys::Kind kind);
-    // At the limit Save is refused with the limit message again: nothing may
-    // be stored under a number another record holds.
-    bool refusedAtLimit(const std::optional<int> &key);
+    // Before Save stores the new record: sets `key` to the number to store
+    // under, read again if it could not be read as the form opened. False when
+    // there is none, after telling the user: the limit message only when every
+    // number is really taken (nothing may be stored under a number another
+    // record holds), else why the number could not be read.
+    bool confirmNewKey(std::optional<int> &key);
 
     // Adds a button to the button row, in tab order after the boxes.
     QPushButton *addButton(const QString &name, const QString &caption);
@@ -77,7 +81,7 @@ protected:
 private:
     QHash<QString, QWidget *> m_boxes;
     mutable QStringList m_missingBoxes;
-    QString m_limitMessage;
+    std::optional<Keys::NewNumber> m_newNumber;
     class QHBoxLayout *m_buttons = nullptr;
     class QVBoxLayout *m_outer = nullptr;
 };

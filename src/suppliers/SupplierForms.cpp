@@ -62,7 +62,7 @@ void fmAddSuppliers::cmSave_Click()
 {
     if (!ValidateSupplier())
         return;
-    if (refusedAtLimit(NewSupplierNum))
+    if (!confirmNewKey(NewSupplierNum))
         return;
     RecordSet &rs = m_browser.rs();
     rs.addNew();

@@ -174,7 +174,7 @@ private slots:
                                           << "Invalid data" << QtyProblem;
         QTest::newRow("database refuses")
             << "medshipping" << "8.5" << true << "8.5" << before
-            << "Administrative" << "The business defaults could not be saved.\n\ndisk is full";
+            << "Administrative" << "The business defaults could not be saved.\n\nThe database refused the values: disk is full.";
     }
     // Opening shows the stored row rounded; the settings follow the stored row.
     void save()

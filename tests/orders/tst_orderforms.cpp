@@ -681,14 +681,14 @@ private slots:
             << "CREATE TRIGGER t BEFORE INSERT ON order_detail WHEN NEW.product_num = 2 "
                "BEGIN SELECT RAISE(ABORT, 'disk trouble'); END"
             << "The order could not be saved, and nothing of it was stored.  Everything you entered is still on "
-               "the form.\n\ndisk trouble"
+               "the form.\n\nThe database refused the values: disk trouble"
             << Msg::Icon::Critical;
         QTest::newRow("failure while taking the stock off")
             << "12/06/2026" << "1"
             << "CREATE TRIGGER t BEFORE UPDATE ON inventory WHEN NEW.product_num = 2 "
                "BEGIN SELECT RAISE(ABORT, 'disk trouble'); END"
             << "The order could not be saved, and nothing of it was stored.  Everything you entered is still on "
-               "the form.\n\ndisk trouble"
+               "the form.\n\nThe database refused the values: disk trouble"
             << Msg::Icon::Critical;
     }
     void refusedSavesLeaveFileUnchanged()

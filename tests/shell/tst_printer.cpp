@@ -5,8 +5,11 @@
 #include <QLabel>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QPainter>
 #include <QVBoxLayout>
 #include <QtTest>
+#include <csignal>
+#include <sys/resource.h>
 
 namespace {
 
@@ -31,6 +34,47 @@ QStringList textLines(const QString &text)
     }
     return lines;
 }
+
+// While it lives, files this process writes cannot grow past `bytes`, as on a
+// disk that has filled up.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        ::getrlimit(RLIMIT_FSIZE, &m_before);
+        m_signal = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limited = m_before;
+        limited.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limited);
+    }
+    ~FileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &m_before);
+        std::signal(SIGXFSZ, m_signal);
+    }
+
+private:
+    rlimit m_before{};
+    void (*m_signal)(int) = nullptr;
+};
+
+// A screen whose folder for prints goes away while it is being printed.
+class VanishingFolderScreen : public QWidget
+{
+public:
+    explicit VanishingFolderScreen(const QString &folder) : m_folder(folder) { resize(300, 200); }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QDir(m_folder).removeRecursively();
+        QPainter(this).drawText(10, 20, QStringLiteral("Chocolate Cake"));
+    }
+
+private:
+    QString m_folder;
+};
 
 } // namespace
 
@@ -143,6 +187,50 @@ private slots:
                                               Printer::printWidget(&screen, QStringLiteral("Blocked"))}) {
             QVERIFY(!result.ok && !result.error.isEmpty());
         }
+    }
+
+    void incompleteJobLeavesNoFile_data()
+    {
+        QTest::addColumn<QString>("mishap");
+        QTest::addColumn<bool>("lines"); // else a screen
+        QTest::newRow("disk full, lines") << "disk full" << true;
+        QTest::newRow("disk full, screen") << "disk full" << false;
+        QTest::newRow("folder removed, screen") << "folder removed" << false;
+    }
+
+    // A job that cannot be written completely is reported, and no broken or
+    // empty PDF is left behind as if it had printed.
+    void incompleteJobLeavesNoFile()
+    {
+        QFETCH(QString, mishap);
+        QFETCH(bool, lines);
+        const QString folder = QDir(m_folder.path()).filePath(QStringLiteral("incomplete"));
+        QDir(folder).removeRecursively();
+        Printer::setPdfDirectory(folder);
+        QStringList items;
+        for (int i = 0; i < 300; ++i)
+            items << QStringLiteral("Order line %1: Chocolate cake").arg(i);
+        VanishingFolderScreen vanishing(mishap == QLatin1String("folder removed") ? folder : QString());
+        QLabel label(QStringLiteral("Chocolate Cake"));
+        QWidget &screen = mishap == QLatin1String("folder removed") ? static_cast<QWidget &>(vanishing) : label;
+        Printer::Result result;
+        {
+            std::optional<FileSizeLimit> full;
+            if (mishap == QLatin1String("disk full"))
+                full.emplace(2000);
+            result = lines ? Printer::printLines(items, QStringLiteral("Full"))
+                           : Printer::printWidget(&screen, QStringLiteral("Full"));
+        }
+        QVERIFY(!result.ok);
+        QVERIFY2(result.error.contains(QStringLiteral("could not be written completely")), qPrintable(result.error));
+        QVERIFY(!QFile::exists(result.pdfFile));
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList());
+
+        // The next job, with room again, is written whole.
+        QDir().mkpath(folder);
+        const Printer::Result next = Printer::printLines(items, QStringLiteral("Room again"));
+        QVERIFY2(next.ok, qPrintable(next.error));
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{QFileInfo(next.pdfFile).fileName()});
     }
 
 private:

@@ -1,5 +1,7 @@
+#include "ChildProcess.h"
 #include "TestSupport.h"
 
+#include "data/DatabaseError.h"
 #include "data/Transaction.h"
 #include "shell/Startup.h"
 
@@ -106,6 +108,21 @@ private slots:
         const Settings &now = Settings::current();
         QCOMPARE((QList<double>{now.TaxRate, now.ShippingRate, now.ShippingOOTRate, double(now.ReminderQty)}),
                  settings);
+    }
+
+    // A file another program keeps locked beyond the wait is reported as in use,
+    // in plain words, not as damaged.
+    void fileInUseAtStart()
+    {
+        QVERIFY(makeFile(m_path, "SELECT 1"));
+        Database::setBusyTimeout(300);
+        const auto otherProgram = holdWriteLock(m_path);
+        QVERIFY(otherProgram->ready());
+        const Status s = Startup::openData(m_path);
+        Database::setBusyTimeout(-1);
+        QCOMPARE(s.message(), QString("Corvana cannot open the database file\n%1\n\n%2")
+                                  .arg(QDir::toNativeSeparators(m_path),
+                                       DatabaseError::explain(DatabaseError::Cause::Busy)));
     }
 
     void programRuns_data()
