@@ -40,8 +40,9 @@ InventoryRules::Input ProductForm::input() const
 bool ProductForm::ValidateProduct(const QList<Check> &checks, bool stopAtFirst)
 {
     return runChecks(checks, stopAtFirst, true, [this](const Check &c) {
-        // The box shows "$0.00" itself; its display format applies once it is left.
-        if (c.box == QLatin1String("medcost"))
+        // A cost that is no number shows "$0.00" itself; its display format
+        // applies once the box is left. An amount out of range stays as typed.
+        if (c.box == QLatin1String("medcost") && !TextRules::isNumeric(boxText("medcost")))
             static_cast<QLineEdit *>(box("medcost"))->QLineEdit::setText(InventoryRules::ResetCost);
     });
 }
