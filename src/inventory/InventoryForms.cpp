@@ -28,8 +28,8 @@ ProductForm::ProductForm(const QString &name, const QString &caption, fmInventor
     : RecordForm(name, caption, productFields(), &browser), m_browser(browser)
 {
     static_cast<MaskedEdit *>(box("medcost"))->setDisplayFormat("$##.00");
-    connect(addButton("cmSave", "Save"), &QPushButton::clicked, this, [this] { cmSave_Click(); });
-    connect(addButton("cmCancel", "Cancel"), &QPushButton::clicked, this, [this] { cmCancel_Click(); });
+    addButton("cmSave", "Save", [this] { cmSave_Click(); });
+    addButton("cmCancel", "Cancel", [this] { cmCancel_Click(); });
 }
 
 InventoryRules::Input ProductForm::input() const

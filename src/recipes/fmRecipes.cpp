@@ -7,6 +7,7 @@
 #include "shell/Messages.h"
 #include "shell/Navigator.h"
 #include "shell/Printer.h"
+#include "shell/TextBoxes.h"
 
 #include <QDialog>
 #include <QEvent>
@@ -76,12 +77,12 @@ void fmRecipes::ShowRecipe()
 {
     const bool onRow = !rs().eof() && !rs().bof();
     const QString text = onRow ? RecipeText::directions(rs()) : QString();
-    m_directions->setPlainText(QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    TextBoxes::setStoredText(m_directions, text);
 }
 
 QString fmRecipes::directionsText() const
 {
-    return m_directions->toPlainText().replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    return TextBoxes::storedText(m_directions);
 }
 
 void fmRecipes::clearRecipes()
