@@ -12,6 +12,7 @@ class QGridLayout;
 class QHBoxLayout;
 class QLabel;
 class QPushButton;
+class QScrollArea;
 class MaskedEdit;
 
 // One value shown by a browser: a caption label and the current row's column.
@@ -85,6 +86,8 @@ protected:
 
 private:
     void createLayout();
+    // The captions and values of the fields, in an area that scrolls them.
+    QScrollArea *createValues();
     void setList(const QStringList &names);
 
     BrowserConfig m_config;
