@@ -51,6 +51,7 @@ fmRecipes::fmRecipes(QWidget *parent) : BrowserScreen(recipeConfig(), parent)
     const int row = fieldGrid()->rowCount();
     fieldGrid()->addWidget(caption, row, 0, Qt::AlignTop);
     fieldGrid()->addWidget(m_directions, row, 1);
+    fitValueArea();
 
     QPushButton *update = findChild<QPushButton *>("cmUpdate");
 

@@ -106,7 +106,6 @@ QScrollArea *BrowserScreen::createValues()
     m_grid->setColumnStretch(1, 1);
     valuesColumn->addLayout(m_grid);
     valuesColumn->addStretch(1);
-    area->setWidget(values);
     int row = 0;
     for (const BrowserField &f : m_config.fields) {
         auto *caption = new QLabel(f.caption, this);
@@ -135,7 +134,18 @@ QScrollArea *BrowserScreen::createValues()
         m_values.insert(f.valueName, value);
         ++row;
     }
+    area->setWidget(values);
+    m_valueArea = area;
+    fitValueArea();
     return area;
+}
+
+void BrowserScreen::fitValueArea()
+{
+    // Room for every field as it is laid out with one line each: values that
+    // need more (a long comment) scroll.
+    const int fields = m_valueArea->widget()->sizeHint().height() + 2 * m_valueArea->frameWidth();
+    m_valueArea->setMinimumHeight(std::min(fields, 24 * fontMetrics().height()));
 }
 
 QPushButton *BrowserScreen::addButton(const QString &name, const QString &caption, std::function<void()> handler)

@@ -11,7 +11,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPushButton>
+#include <QScrollArea>
 
 class tst_Inventory : public QObject
 {
@@ -215,6 +218,35 @@ private slots:
                                         : QStringList());
         QCOMPARE(m_db->scalar("SELECT cost FROM inventory WHERE product = 'Flour'").toLongLong(), after);
         QCOMPARE(m_db->count("inventory"), after || button == "cmUpdate" ? 1 : 0);
+    }
+
+    // Opened as the main window opens it, the screen shows every field without
+    // scrolling, with or without products.
+    void fieldsInViewOnOpen_data()
+    {
+        QTest::addColumn<bool>("seeded");
+        QTest::newRow("no product") << false;
+        QTest::newRow("a product") << true;
+    }
+    void fieldsInViewOnOpen()
+    {
+        QFETCH(bool, seeded);
+        if (seeded)
+            store(1, "Flour", "F", 35000, 12);
+        QMdiArea area;
+        area.resize(1000, 700);
+        area.show();
+        QMdiSubWindow *sub = area.addSubWindow(new fmInventory);
+        sub->hide();
+        sub->show();
+        QVERIFY(QTest::qWaitForWindowExposed(&area));
+        auto *scroller = sub->findChild<QScrollArea *>("scrValues");
+        QVERIFY(scroller);
+        for (const char *name : {"lblProduct", "lblProdNum", "medcost", "lbQty"}) {
+            QWidget *value = child<QWidget>(sub, name);
+            const QRect inViewport(value->mapTo(scroller->viewport(), QPoint()), value->size());
+            QTRY_VERIFY2(scroller->viewport()->rect().contains(inViewport), name);
+        }
     }
 
     // The browser shows a cost read-only (typing there cannot change it); the
