@@ -8,6 +8,7 @@
 #include <QTextDocument>
 
 #include <algorithm>
+#include <limits>
 #include <memory>
 
 namespace TextBoxes {
@@ -18,7 +19,7 @@ constexpr const char *LimitProperty = "storedLengthLimit";
 
 bool isLineBreak(QChar c)
 {
-    return c == u'\n' || c == QChar::ParagraphSeparator || c == QChar::LineSeparator;
+    return c == u'\n' || c == u'\r' || c == QChar::ParagraphSeparator || c == QChar::LineSeparator;
 }
 
 int storedWidth(QChar c)
@@ -87,12 +88,13 @@ QString storedText(const QPlainTextEdit *edit)
 
 void setStoredText(QPlainTextEdit *edit, const QString &text)
 {
-    const QString shown = QString(text).replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    const int length = storedLength(shown);
     const QVariant limit = edit->property(LimitProperty);
-    if (limit.isValid() && length > limit.toInt())
-        edit->setProperty(LimitProperty, length);
-    edit->setPlainText(shown);
+    if (limit.isValid())
+        edit->setProperty(LimitProperty, std::numeric_limits<int>::max());
+    edit->setPlainText(QString(text).replace(QLatin1String("\r\n"), QLatin1String("\n")));
+    // The limit rises to the text as the box holds it, however its line breaks were written.
+    if (limit.isValid())
+        edit->setProperty(LimitProperty, std::max(limit.toInt(), storedLength(rawText(edit))));
 }
 
 int storedLength(const QString &boxText)

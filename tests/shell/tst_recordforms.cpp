@@ -421,13 +421,23 @@ private slots:
         QCOMPARE(form.boxText("txtComments"), result);
     }
 
+    void multiLineStoredLonger_data()
+    {
+        QTest::addColumn<QString>("filled");
+        QTest::addColumn<QString>("stored"); // as the box gives it back
+        QTest::newRow("CR LF") << longComment() << longComment();
+        // Written by another program: the lone breaks come back as CR LF, nothing is cut.
+        const QString x(60, u'x'), y(60, u'y'), z(30, u'z');
+        QTest::newRow("lone LF and CR") << x + "\n" + y + "\r" + z << x + "\r\n" + y + "\r\n" + z;
+    }
     // Filled with a longer stored text, the box keeps it; typing then adds
     // nothing, while deleting and typing within its length still work.
     void multiLineStoredLonger()
     {
+        QFETCH(QString, filled);
+        QFETCH(QString, stored);
         RecordForm form("fmTest", "Test", {{"txtComments", "lblComments", "Comments:", 99, FormField::MultiLine}});
-        const QString stored = longComment();
-        form.setBoxText("txtComments", stored);
+        form.setBoxText("txtComments", filled);
         QCOMPARE(form.boxText("txtComments"), stored);
         auto *box = child<QPlainTextEdit>(&form, "txtComments");
         box->moveCursor(QTextCursor::End);
