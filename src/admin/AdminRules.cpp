@@ -3,6 +3,7 @@
 #include "data/RecordSet.h"
 #include "data/TextRules.h"
 
+#include <QLocale>
 #include <QRegularExpression>
 #include <cmath>
 
@@ -20,9 +21,14 @@ std::optional<double> parseRate(const QString &text)
     if (!rate.match(s).hasMatch() || s == QStringLiteral(".") || s.isEmpty())
         return std::nullopt;
     const auto value = TextRules::toNumber(s);
-    if (!value || !std::isfinite(*value))
+    if (!value || !std::isfinite(*value) || *value > 100)
         return std::nullopt;
     return value;
+}
+
+QString rateText(double rate)
+{
+    return QString::number(rate, 'f', QLocale::FloatingPointShortest);
 }
 
 std::optional<qint16> parseReminderQty(const QString &text)
@@ -44,11 +50,11 @@ AdminCheck checkAdminTexts(const AdminTexts &texts)
         const char *problem;
     } rates[] = {
         {texts.tax, check.values.tax, "medtax",
-         "The sales tax rate must be a number, such as 7.25."},
+         "The sales tax rate must be a number from 0 to 100, such as 7.25."},
         {texts.shipping, check.values.shipping, "medshipping",
-         "The shipping rate must be a number, such as 8.5."},
+         "The shipping rate must be a number from 0 to 100, such as 8.5."},
         {texts.shippingoot, check.values.shippingoot, "medShippingOOT",
-         "The out of town shipping rate must be a number, such as 12.5."},
+         "The out of town shipping rate must be a number from 0 to 100, such as 12.5."},
     };
     for (const auto &r : rates) {
         const auto value = parseRate(r.text);

@@ -17,10 +17,14 @@ namespace AdminRules {
 // every other typed character, Backspace (character 8) included, is discarded.
 bool rateKeyPasses(QChar typed);
 
-// A rate as typed: digits with at most one decimal point and at least one digit,
-// optionally surrounded by blanks ("7.25", "8.", ".5"). Nothing otherwise
-// (empty, ".", "7..5", "-1", "1e3", "$5").
+// A rate as typed: a percentage from 0 to 100, digits with at most one decimal
+// point and at least one digit, optionally surrounded by blanks ("7.25", "8.",
+// ".5"). Nothing otherwise (empty, ".", "7..5", "-1", "1e3", "$5", "100.5").
 std::optional<double> parseRate(const QString &text);
+
+// A rate as the box shows it for editing: every digit written out, no exponent,
+// so that parseRate reads back exactly the same number ("7.25", "0.06125").
+QString rateText(double rate);
 
 // The reminder quantity as typed: a whole number (optional sign and blanks)
 // from -32768 to 32767. Nothing otherwise ("2.5", "abc", "40000", "").

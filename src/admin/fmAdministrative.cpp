@@ -3,7 +3,6 @@
 #include "admin/AdminRules.h"
 #include "data/Database.h"
 #include "data/Settings.h"
-#include "data/TextRules.h"
 #include "shell/Forms.h"
 #include "shell/MaskedEdit.h"
 #include "shell/Messages.h"
@@ -189,9 +188,11 @@ void fmAdministrative::setEditing(bool editing)
 
 void fmAdministrative::showValues(const AdminValues &values)
 {
-    medtax->setText(TextRules::shortest(values.tax));
-    medshipping->setText(TextRules::shortest(values.shipping));
-    medShippingOOT->setText(TextRules::shortest(values.shippingoot));
+    // Every digit, so that an unchanged Save stores the same values again; while
+    // viewing, the boxes' format shows them rounded.
+    medtax->setText(AdminRules::rateText(values.tax));
+    medshipping->setText(AdminRules::rateText(values.shipping));
+    medShippingOOT->setText(AdminRules::rateText(values.shippingoot));
     medInvQty->setText(QString::number(values.invReminderqty));
 }
 

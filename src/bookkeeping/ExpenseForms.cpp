@@ -42,8 +42,8 @@ std::optional<Expenses::Expense> ExpenseForm::ValidateExpense()
 fmAddExpense::fmAddExpense(QWidget *parent, const QDate &today)
     : ExpenseForm("fmAddExpense", "Add Expense", parent)
 {
-    connect(addButton("cmUpdate", "Update"), &QPushButton::clicked, this, [this] { cmUpdate_Click(); });
-    connect(addButton("cmCancel", "Cancel"), &QPushButton::clicked, this, [this] { cmCancel_Click(); });
+    addButton("cmUpdate", "Update", [this] { cmUpdate_Click(); });
+    addButton("cmCancel", "Cancel", [this] { cmCancel_Click(); });
     setBoxText("medDate", TextRules::toUsDate(today));
 }
 
@@ -71,9 +71,9 @@ void fmAddExpense::cmCancel_Click()
 fmUpdateExpense::fmUpdateExpense(const StoredExpense &stored, QWidget *parent)
     : ExpenseForm("fmUpdateExpense", "Update Expense", parent), m_number(stored.number)
 {
-    connect(addButton("cmUpdate", "Update"), &QPushButton::clicked, this, [this] { cmUpdate_Click(); });
-    connect(addButton("cmDelete", "Delete"), &QPushButton::clicked, this, [this] { cmDelete_Click(); });
-    connect(addButton("cmCancel", "Cancel"), &QPushButton::clicked, this, [this] { cmCancel_Click(); });
+    addButton("cmUpdate", "Update", [this] { cmUpdate_Click(); });
+    addButton("cmDelete", "Delete", [this] { cmDelete_Click(); });
+    addButton("cmCancel", "Cancel", [this] { cmCancel_Click(); });
     setBoxText("txtdesc", stored.expense.description);
     setBoxText("medAmt", TextRules::format(stored.expense.amount, QString()));
     setBoxText("medDate", TextRules::toUsDate(stored.expense.date));

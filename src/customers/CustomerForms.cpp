@@ -24,8 +24,8 @@ QList<FormField> customerFields()
 CustomerForm::CustomerForm(const QString &name, const QString &caption, fmCustomers &browser)
     : RecordForm(name, caption, customerFields(), &browser), m_browser(browser)
 {
-    connect(addButton("cmSave", "Save"), &QPushButton::clicked, this, [this] { cmSave_Click(); });
-    connect(addButton("cmCancel", "Cancel"), &QPushButton::clicked, this, [this] { cmCancel_Click(); });
+    addButton("cmSave", "Save", [this] { cmSave_Click(); });
+    addButton("cmCancel", "Cancel", [this] { cmCancel_Click(); });
     addNote("Label1", "(*) denotes required field");
 }
 

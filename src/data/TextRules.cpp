@@ -252,6 +252,20 @@ QString format(double value, const QString &pattern)
                         point < 0 ? QString() : plain.mid(point + 1), pattern);
 }
 
+std::optional<QString> formatText(const QString &text, const QString &pattern)
+{
+    const std::optional<QString> plain = plainNumber(text);
+    if (!plain)
+        return std::nullopt;
+    if (pattern.isEmpty())
+        return *plain;
+    const bool negative = plain->startsWith(u'-');
+    const QString digits = negative ? plain->mid(1) : *plain;
+    const qsizetype point = digits.indexOf(u'.');
+    return formatDigits(negative, point < 0 ? digits : digits.left(point),
+                        point < 0 ? QString() : digits.mid(point + 1), pattern);
+}
+
 // Fifteen significant digits written out in full, so no exponent up to 1e15.
 QString shortest(double value)
 {
@@ -342,6 +356,31 @@ QDate fromStoredDate(const QString &text)
 QString invalidDateMessage(const QString &typed)
 {
     return typed + QStringLiteral(" is not a valid date.  Please enter the date as mm/dd/yyyy.");
+}
+
+qsizetype wholeCharacterLength(const QString &text, qsizetype length)
+{
+    if (length <= 0)
+        return 0;
+    if (length >= text.size())
+        return text.size();
+    return text.at(length - 1).isHighSurrogate() && text.at(length).isLowSurrogate() ? length - 1 : length;
+}
+
+QString withoutBrokenCharacters(const QString &text)
+{
+    QString whole;
+    whole.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+            whole += c;
+            whole += text.at(++i);
+        } else if (!c.isSurrogate()) {
+            whole += c;
+        }
+    }
+    return whole;
 }
 
 } // namespace TextRules

@@ -40,6 +40,11 @@ std::optional<qint64> toWholeNumber(const QString &text);
 QString format(Money value, const QString &pattern);
 QString format(double value, const QString &pattern);
 
+// Formats numeric text (as isNumeric reads it) exactly as typed, digit by digit,
+// with the same patterns and rounding as format(): no digit is lost to a double,
+// however long the number. Nothing when the text is not numeric.
+std::optional<QString> formatText(const QString &text, const QString &pattern);
+
 // The shortest text of a double, up to 15 significant digits: 12.5, 25, 0.1, -3.25.
 QString shortest(double value);
 
@@ -66,5 +71,15 @@ QString toStoredDate(const QDate &date);
 QDate fromStoredDate(const QString &text);
 // The message shown when a typed date is not a real day.
 QString invalidDateMessage(const QString &typed);
+
+// --- Cutting text -------------------------------------------------------------------
+
+// The length of the longest start of `text` that is at most `length` UTF-16 units
+// long and does not end inside a character: a character outside the basic plane
+// (an emoji, a surrogate pair) is kept or left out whole.
+qsizetype wholeCharacterLength(const QString &text, qsizetype length);
+
+// `text` without the halves of characters that lost their other half.
+QString withoutBrokenCharacters(const QString &text);
 
 } // namespace TextRules

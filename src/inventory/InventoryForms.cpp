@@ -28,8 +28,8 @@ ProductForm::ProductForm(const QString &name, const QString &caption, fmInventor
     : RecordForm(name, caption, productFields(), &browser), m_browser(browser)
 {
     static_cast<MaskedEdit *>(box("medcost"))->setDisplayFormat("$##.00");
-    connect(addButton("cmSave", "Save"), &QPushButton::clicked, this, [this] { cmSave_Click(); });
-    connect(addButton("cmCancel", "Cancel"), &QPushButton::clicked, this, [this] { cmCancel_Click(); });
+    addButton("cmSave", "Save", [this] { cmSave_Click(); });
+    addButton("cmCancel", "Cancel", [this] { cmCancel_Click(); });
 }
 
 InventoryRules::Input ProductForm::input() const
@@ -40,8 +40,9 @@ InventoryRules::Input ProductForm::input() const
 bool ProductForm::ValidateProduct(const QList<Check> &checks, bool stopAtFirst)
 {
     return runChecks(checks, stopAtFirst, true, [this](const Check &c) {
-        // The box shows "$0.00" itself; its display format applies once it is left.
-        if (c.box == QLatin1String("medcost"))
+        // A cost that is no number shows "$0.00" itself; its display format
+        // applies once the box is left. An amount out of range stays as typed.
+        if (c.box == QLatin1String("medcost") && !TextRules::isNumeric(boxText("medcost")))
             static_cast<QLineEdit *>(box("medcost"))->QLineEdit::setText(InventoryRules::ResetCost);
     });
 }

@@ -10,18 +10,24 @@ namespace {
 
 Check productCheck(const Input &in) { return {"txtProduct", in.product.isEmpty(), "You must enter a product"}; }
 Check costCheck(const Input &in) { return {"medcost", !TextRules::isNumeric(in.cost), "You must enter a valid cost"}; }
+Check costRangeCheck(const Input &in)
+{
+    const std::optional<Money> cost = storedCost(in.cost);
+    const bool outside = TextRules::isNumeric(in.cost) && (!cost || *cost > MaxCost || *cost < -MaxCost);
+    return {"medcost", outside, "The cost must be from -$999,999,999.99 to $999,999,999.99."};
+}
 Check qtyCheck(const Input &in) { return {"txtQty", !storedQty(in.qty).has_value(), "You must enter a quanity"}; }
 
 } // namespace
 
 QList<Check> addChecks(const Input &in)
 {
-    return {productCheck(in), costCheck(in), qtyCheck(in)};
+    return {productCheck(in), costCheck(in), costRangeCheck(in), qtyCheck(in)};
 }
 
 QList<Check> updateChecks(const Input &in)
 {
-    return {costCheck(in), productCheck(in), qtyCheck(in)};
+    return {costCheck(in), costRangeCheck(in), productCheck(in), qtyCheck(in)};
 }
 
 QString storedRefNum(const QString &typed)

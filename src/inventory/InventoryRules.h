@@ -18,9 +18,13 @@ struct Input
 
 // The product checks in the add form's order (product, cost, quantity) or the
 // update form's (cost, product, quantity). The cost and quantity must read as
-// numbers.
+// numbers, the cost within MaxCost either way.
 QList<Check> addChecks(const Input &input);
 QList<Check> updateChecks(const Input &input);
+
+// The largest cost either way: more than the box's nine typed characters can
+// reach, and small enough that order lines and totals computed from it stay exact.
+inline constexpr Money MaxCost = Money::fromUnits(9'999'999'999'900); // $999,999,999.99
 
 // The cost box is reset to this before its message is shown.
 inline const QString ResetCost = QStringLiteral("$0.00");

@@ -19,10 +19,8 @@ RecipeForm::RecipeForm(const QString &name, const QString &caption, const QStrin
     auto *directions = static_cast<QPlainTextEdit *>(box("txtDirections1"));
     directions->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     directions->setMinimumSize(420, 200);
-    m_save = addButton("cmSave", "Save");
-    m_cancel = addButton("cmCancel", "Cancel");
-    connect(m_save, &QPushButton::clicked, this, [this] { cmSave_Click(); });
-    connect(m_cancel, &QPushButton::clicked, this, [this] { cmCancel_Click(); });
+    m_save = addButton("cmSave", "Save", [this] { cmSave_Click(); });
+    m_cancel = addButton("cmCancel", "Cancel", [this] { cmCancel_Click(); });
 }
 
 bool RecipeForm::ValidateRecipe(bool stopAtFirst)
@@ -69,8 +67,7 @@ void fmAddRecipe::cmCancel_Click()
 fmUpdateRecipe::fmUpdateRecipe(fmRecipes &browser)
     : RecipeForm("fmUpdateRecipe", "Update Recipe", "lblLastname", "lblFirstname", browser)
 {
-    QPushButton *del = addButton("cmDelete", "Delete");
-    connect(del, &QPushButton::clicked, this, [this] { cmDelete_Click(); });
+    QPushButton *del = addButton("cmDelete", "Delete", [this] { cmDelete_Click(); });
     setTabOrder(box("txtDirections1"), box("txtRecipe"));
     setTabOrder(box("txtRecipe"), m_cancel);
     setTabOrder(m_cancel, m_save);

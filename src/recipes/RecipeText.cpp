@@ -1,5 +1,7 @@
 #include "recipes/RecipeText.h"
 
+#include "data/TextRules.h"
+
 namespace RecipeText {
 
 QStringList directionColumns()
@@ -13,10 +15,16 @@ QStringList directionColumns()
 QStringList split(const QString &directions)
 {
     QStringList columns;
+    qsizetype start = 0;
     for (int i = 0; i < ColumnCount; ++i) {
-        const qsizetype length = i < ColumnCount - 1 ? ColumnLength : -1;
+        // A column that would end inside a character ends before it instead;
+        // the next column starts with the whole character.
+        const QString rest = directions.mid(start);
+        const qsizetype length = i < ColumnCount - 1 ? TextRules::wholeCharacterLength(rest, ColumnLength)
+                                                     : rest.size();
         // Unused columns hold empty text, never NULL.
-        columns << QString(QLatin1String("")) + directions.mid(i * ColumnLength, length);
+        columns << QString(QLatin1String("")) + rest.left(length);
+        start += length;
     }
     return columns;
 }

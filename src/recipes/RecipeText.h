@@ -20,8 +20,9 @@ inline constexpr int MaxName = 49;
 QStringList directionColumns();
 
 // The four column values of `directions`: 250 characters each, in order; columns
-// the text does not reach are empty. The last column takes whatever is left, so
-// nothing is ever dropped.
+// the text does not reach are empty. A character outside the basic plane counts
+// two and is never cut in half: a column that would end inside one holds 249
+// characters. The last column takes whatever is left, so nothing is ever dropped.
 QStringList split(const QString &directions);
 
 // The non-empty columns run together in order: the text that was split.

@@ -7,6 +7,7 @@
 #include "shell/Messages.h"
 #include "shell/Navigator.h"
 #include "shell/Printer.h"
+#include "shell/TextBoxes.h"
 
 #include <QDialog>
 #include <QEvent>
@@ -50,6 +51,7 @@ fmRecipes::fmRecipes(QWidget *parent) : BrowserScreen(recipeConfig(), parent)
     const int row = fieldGrid()->rowCount();
     fieldGrid()->addWidget(caption, row, 0, Qt::AlignTop);
     fieldGrid()->addWidget(m_directions, row, 1);
+    fitValueArea();
 
     QPushButton *update = findChild<QPushButton *>("cmUpdate");
 
@@ -76,12 +78,12 @@ void fmRecipes::ShowRecipe()
 {
     const bool onRow = !rs().eof() && !rs().bof();
     const QString text = onRow ? RecipeText::directions(rs()) : QString();
-    m_directions->setPlainText(QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    TextBoxes::setStoredText(m_directions, text);
 }
 
 QString fmRecipes::directionsText() const
 {
-    return m_directions->toPlainText().replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    return TextBoxes::storedText(m_directions);
 }
 
 void fmRecipes::clearRecipes()

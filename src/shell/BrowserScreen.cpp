@@ -11,7 +11,31 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QScrollArea>
 #include <QVBoxLayout>
+
+namespace {
+
+constexpr int ValueWidth = 360;
+
+// Shows `text` in a value label: wrapped at blanks, and at least as wide as its
+// widest word, so that a word wider than the box (an e-mail address) makes the
+// values scroll sideways instead of being cut at the right edge.
+void showValue(QLabel *label, const QString &text)
+{
+    label->setText(text);
+    static const QRegularExpression blanks(QStringLiteral("\\s+"));
+    const QFontMetrics metrics(label->font());
+    int widest = 0;
+    for (const QString &word : text.split(blanks, Qt::SkipEmptyParts))
+        widest = std::max(widest, metrics.horizontalAdvance(word));
+    const int chrome = 2 * (label->margin() + label->frameWidth()) + label->contentsMargins().left()
+                       + label->contentsMargins().right() + 2;
+    label->setMinimumWidth(std::max(ValueWidth, widest + chrome));
+}
+
+} // namespace
 
 BrowserScreen::BrowserScreen(BrowserConfig config, QWidget *parent)
     : QWidget(parent), m_config(std::move(config)), m_browse(Database::connection(), m_config.source)
@@ -37,37 +61,7 @@ void BrowserScreen::createLayout()
     heading->setFont(font);
     outer->addWidget(heading);
 
-    m_grid = new QGridLayout;
-    m_grid->setColumnStretch(1, 1);
-    int row = 0;
-    for (const BrowserField &f : m_config.fields) {
-        auto *caption = new QLabel(f.caption, this);
-        caption->setObjectName(f.captionName);
-        QWidget *value = nullptr;
-        if (f.moneyFormat.isEmpty()) {
-            auto *label = new QLabel(this);
-            label->setTextFormat(Qt::PlainText);
-            label->setTextInteractionFlags(Qt::TextSelectableByMouse);
-            label->setWordWrap(true);
-            label->setMinimumWidth(360);
-            label->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
-            label->setBackgroundRole(QPalette::Base);
-            label->setAutoFillBackground(true);
-            label->setMargin(3);
-            value = label;
-        } else {
-            auto *box = new MaskedEdit(this);
-            box->setReadOnly(true);
-            box->setMaximumWidth(160);
-            value = box;
-        }
-        value->setObjectName(f.valueName);
-        m_grid->addWidget(caption, row, 0, Qt::AlignTop);
-        m_grid->addWidget(value, row, 1);
-        m_values.insert(f.valueName, value);
-        ++row;
-    }
-    outer->addLayout(m_grid);
+    outer->addWidget(createValues());
 
     auto *search = new QHBoxLayout;
     m_combo = new DropDownCombo(this);
@@ -92,6 +86,66 @@ void BrowserScreen::createLayout()
     addButton("cmPrint", "Print All", [this] { cmPrint_Click(); });
     outer->addLayout(m_buttons);
     outer->addStretch(1);
+}
+
+QScrollArea *BrowserScreen::createValues()
+{
+    // The values wrap to the window's width and scroll together when they need
+    // more room than the window has (a long comment, a word wider than the box),
+    // so each is shown whole whatever the size of the window.
+    auto *area = new QScrollArea(this);
+    area->setObjectName("scrValues");
+    area->setWidgetResizable(true);
+    area->setFrameShape(QFrame::NoFrame);
+    area->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
+    auto *values = new QWidget(area);
+    values->setObjectName("Values");
+    auto *valuesColumn = new QVBoxLayout(values);
+    valuesColumn->setContentsMargins(0, 0, 0, 0);
+    m_grid = new QGridLayout;
+    m_grid->setColumnStretch(1, 1);
+    valuesColumn->addLayout(m_grid);
+    valuesColumn->addStretch(1);
+    int row = 0;
+    for (const BrowserField &f : m_config.fields) {
+        auto *caption = new QLabel(f.caption, this);
+        caption->setObjectName(f.captionName);
+        QWidget *value = nullptr;
+        if (f.moneyFormat.isEmpty()) {
+            auto *label = new QLabel(this);
+            label->setTextFormat(Qt::PlainText);
+            label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+            label->setWordWrap(true);
+            label->setMinimumWidth(ValueWidth);
+            label->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+            label->setBackgroundRole(QPalette::Base);
+            label->setAutoFillBackground(true);
+            label->setMargin(3);
+            value = label;
+        } else {
+            auto *box = new MaskedEdit(this);
+            box->setReadOnly(true);
+            box->setMaximumWidth(160);
+            value = box;
+        }
+        value->setObjectName(f.valueName);
+        m_grid->addWidget(caption, row, 0, Qt::AlignTop);
+        m_grid->addWidget(value, row, 1);
+        m_values.insert(f.valueName, value);
+        ++row;
+    }
+    area->setWidget(values);
+    m_valueArea = area;
+    fitValueArea();
+    return area;
+}
+
+void BrowserScreen::fitValueArea()
+{
+    // Room for every field as it is laid out with one line each: values that
+    // need more (a long comment) scroll.
+    const int fields = m_valueArea->widget()->sizeHint().height() + 2 * m_valueArea->frameWidth();
+    m_valueArea->setMinimumHeight(std::min(fields, 24 * fontMetrics().height()));
 }
 
 QPushButton *BrowserScreen::addButton(const QString &name, const QString &caption, std::function<void()> handler)
@@ -120,7 +174,7 @@ void BrowserScreen::showCurrent()
     for (const BrowserField &f : m_config.fields) {
         QWidget *w = m_values.value(f.valueName);
         if (auto *label = qobject_cast<QLabel *>(w)) {
-            label->setText(onRow ? set.text(f.column) : QString());
+            showValue(label, onRow ? set.text(f.column) : QString());
         } else if (auto *box = qobject_cast<MaskedEdit *>(w)) {
             box->setText(onRow ? TextRules::format(set.money(f.column), f.moneyFormat) : QString());
         }

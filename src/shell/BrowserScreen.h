@@ -12,6 +12,7 @@ class QGridLayout;
 class QHBoxLayout;
 class QLabel;
 class QPushButton;
+class QScrollArea;
 class MaskedEdit;
 
 // One value shown by a browser: a caption label and the current row's column.
@@ -78,6 +79,9 @@ protected:
     // Reports a database failure in a message box.
     void reportFailure(const Status &status);
 
+    // Makes the area of the values tall enough to show every field without
+    // scrolling; a screen that adds fields calls it again.
+    void fitValueArea();
     QHBoxLayout *buttonRow() const { return m_buttons; }
     QGridLayout *fieldGrid() const { return m_grid; }
     QPushButton *addButton(const QString &name, const QString &caption, std::function<void()> handler);
@@ -85,6 +89,8 @@ protected:
 
 private:
     void createLayout();
+    // The captions and values of the fields, in an area that scrolls them.
+    QScrollArea *createValues();
     void setList(const QStringList &names);
 
     BrowserConfig m_config;
@@ -92,6 +98,7 @@ private:
     DropDownCombo *m_combo = nullptr;
     QPushButton *m_search = nullptr;
     QGridLayout *m_grid = nullptr;
+    QScrollArea *m_valueArea = nullptr;
     QHBoxLayout *m_buttons = nullptr;
     QHash<QString, QWidget *> m_values;
 };

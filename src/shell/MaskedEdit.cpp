@@ -1,10 +1,14 @@
 #include "shell/MaskedEdit.h"
 
 #include "data/TextRules.h"
+#include "shell/TextBoxes.h"
 
 #include <QKeyEvent>
 
-MaskedEdit::MaskedEdit(QWidget *parent) : QLineEdit(parent) {}
+MaskedEdit::MaskedEdit(QWidget *parent) : QLineEdit(parent)
+{
+    TextBoxes::keepWholeCharacters(this);
+}
 
 void MaskedEdit::setMask(const QString &mask)
 {
@@ -46,15 +50,14 @@ void MaskedEdit::applyFormat()
 {
     if (m_format.isEmpty() || !inputMask().isEmpty())
         return;
-    const auto value = TextRules::toNumber(text());
-    if (!value)
+    const std::optional<QString> formatted = TextRules::formatText(text(), m_format);
+    if (!formatted)
         return;
-    // The formatted text may be longer than typed ("12345.67" -> "$12,345.67");
-    // the length limit must not cut it into another amount.
-    const QString formatted = TextRules::format(*value, m_format);
-    if (formatted.size() > maxLength())
-        setMaxLength(int(formatted.size()));
-    QLineEdit::setText(formatted);
+    // The length limit is for typing: the formatted amount is shown whole, so
+    // the box never holds a shortened number.
+    if (formatted->size() > maxLength())
+        setMaxLength(int(formatted->size()));
+    QLineEdit::setText(*formatted);
 }
 
 void MaskedEdit::focusOutEvent(QFocusEvent *event)

@@ -5,8 +5,9 @@
 
 // A masked edit box: an optional input mask ("##/##/####": '#' is a digit), a
 // display format applied to numeric text while the box does not have the focus
-// ("#0.00", "$##.00", ...), a maximum length, and a key filter that can discard
-// typed characters. Text() is the displayed text.
+// ("#0.00", "$##.00", ...), a maximum length for typing (text the program sets
+// and the formatted amount are never cut by it), and a key filter that can
+// discard typed characters. Text() is the displayed text.
 class MaskedEdit : public QLineEdit
 {
     Q_OBJECT

@@ -3,6 +3,7 @@
 #include "data/Database.h"
 #include "shell/MaskedEdit.h"
 #include "shell/Messages.h"
+#include "shell/TextBoxes.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -10,46 +11,10 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTextCursor>
+#include <QScopedValueRollback>
 #include <QVBoxLayout>
 
 namespace {
-
-// The length of a multi-line box's text as stored: a line break is CR LF.
-int storedLength(const QString &text)
-{
-    return int(text.size() + text.count(QLatin1Char('\n')));
-}
-
-// The longest start of `text` whose stored length is at most `limit`.
-QString cutToStoredLength(const QString &text, int limit)
-{
-    int used = 0;
-    int n = 0;
-    for (; n < text.size(); ++n) {
-        used += text.at(n) == QLatin1Char('\n') ? 2 : 1;
-        if (used > limit)
-            break;
-    }
-    return text.left(n);
-}
-
-// A multi-line box that accepts at most `limit` characters (typed or pasted).
-void limitLength(QPlainTextEdit *edit, int limit)
-{
-    QObject::connect(edit, &QPlainTextEdit::textChanged, edit, [edit, limit] {
-        const QString text = edit->toPlainText();
-        if (storedLength(text) <= limit)
-            return;
-        const int position = edit->textCursor().position();
-        const QString kept = cutToStoredLength(text, limit);
-        const QSignalBlocker block(edit);
-        edit->setPlainText(kept);
-        QTextCursor cursor = edit->textCursor();
-        cursor.setPosition(std::min(position, int(kept.size())));
-        edit->setTextCursor(cursor);
-    });
-}
 
 // The limit message, or why the number could not be read; true when neither.
 bool reportNewKey(QWidget *form, const Keys::NewKey &key, const QString &failureText)
@@ -84,10 +49,13 @@ RecordForm::RecordForm(const QString &name, const QString &caption, const QList<
             edit->setTabChangesFocus(true);
             edit->setMinimumHeight(80);
             if (f.maxLength > 0)
-                limitLength(edit, f.maxLength);
+                TextBoxes::limitStoredLength(edit, f.maxLength);
             box = edit;
         } else {
-            auto *edit = f.kind == FormField::Money ? new MaskedEdit(this) : new QLineEdit(this);
+            // A masked box keeps its characters whole itself.
+            QLineEdit *edit = f.kind == FormField::Money ? new MaskedEdit(this) : new QLineEdit(this);
+            if (f.kind != FormField::Money)
+                TextBoxes::keepWholeCharacters(edit);
             if (f.maxLength > 0)
                 edit->setMaxLength(f.maxLength);
             box = edit;
@@ -115,6 +83,20 @@ QPushButton *RecordForm::addButton(const QString &name, const QString &caption)
     return button;
 }
 
+QPushButton *RecordForm::addButton(const QString &name, const QString &caption, std::function<void()> handler)
+{
+    QPushButton *button = addButton(name, caption);
+    connect(button, &QPushButton::clicked, this, [this, handler = std::move(handler)] {
+        // A message box shown by Save runs an event loop; a click that gets in
+        // there must not start a second Save (or a Cancel) in the middle of it.
+        if (m_busy)
+            return;
+        const QScopedValueRollback busy(m_busy, true);
+        handler();
+    });
+    return button;
+}
+
 void RecordForm::addNote(const QString &name, const QString &text)
 {
     auto *note = new QLabel(text, this);
@@ -138,7 +120,7 @@ QString RecordForm::boxText(const QString &boxName) const
 {
     QWidget *w = box(boxName);
     if (auto *plain = qobject_cast<QPlainTextEdit *>(w))
-        return plain->toPlainText().replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+        return TextBoxes::storedText(plain);
     if (auto *line = qobject_cast<QLineEdit *>(w))
         return line->text();
     return {};
@@ -148,7 +130,7 @@ void RecordForm::setBoxText(const QString &boxName, const QString &text)
 {
     QWidget *w = box(boxName);
     if (auto *plain = qobject_cast<QPlainTextEdit *>(w))
-        plain->setPlainText(QString(text).replace(QLatin1String("\r\n"), QLatin1String("\n")));
+        TextBoxes::setStoredText(plain, text); // whole, whatever the box's limit
     else if (auto *masked = qobject_cast<MaskedEdit *>(w))
         masked->setText(text);
     else if (auto *line = qobject_cast<QLineEdit *>(w)) {

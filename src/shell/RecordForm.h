@@ -76,12 +76,17 @@ protected:
 
     // Adds a button to the button row, in tab order after the boxes.
     QPushButton *addButton(const QString &name, const QString &caption);
+    // The same, running `handler` on a click; a click while a handler of the form
+    // is still running (in a message box it shows) is ignored, so one Save can
+    // never store twice.
+    QPushButton *addButton(const QString &name, const QString &caption, std::function<void()> handler);
     void addNote(const QString &name, const QString &text);
 
 private:
     QHash<QString, QWidget *> m_boxes;
     mutable QStringList m_missingBoxes;
     std::optional<Keys::NewNumber> m_newNumber;
+    bool m_busy = false;
     class QHBoxLayout *m_buttons = nullptr;
     class QVBoxLayout *m_outer = nullptr;
 };

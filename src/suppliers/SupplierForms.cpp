@@ -27,8 +27,8 @@ SupplierForm::SupplierForm(const QString &name, const QString &caption, bool mar
                            fmSuppliers &browser)
     : RecordForm(name, caption, supplierFields(markAddressAndPhone), &browser), m_browser(browser)
 {
-    connect(addButton("cmSave", "Save"), &QPushButton::clicked, this, [this] { cmSave_Click(); });
-    connect(addButton("cmCancel", "Cancel"), &QPushButton::clicked, this, [this] { cmCancel_Click(); });
+    addButton("cmSave", "Save", [this] { cmSave_Click(); });
+    addButton("cmCancel", "Cancel", [this] { cmCancel_Click(); });
     addNote("Label1", "(*) denotes required field");
 }
 
@@ -83,7 +83,7 @@ void fmAddSuppliers::cmCancel_Click()
 fmUpdateSuppliers::fmUpdateSuppliers(fmSuppliers &browser)
     : SupplierForm("fmUpdateSuppliers", "Update Supplier Record", true, browser)
 {
-    connect(addButton("cmDelete", "Delete"), &QPushButton::clicked, this, [this] { cmDelete_Click(); });
+    addButton("cmDelete", "Delete", [this] { cmDelete_Click(); });
     // The form edits the values as the browser displays them.
     for (const char *name : {"Company", "Contact", "Address", "Phone", "Email", "Comments"})
         setBoxText(QStringLiteral("txt") + name, m_browser.valueText(QStringLiteral("lbl") + name));

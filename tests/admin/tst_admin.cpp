@@ -89,6 +89,9 @@ private slots:
         QTest::newRow("negative rate") << QStringList{"-1", "1", "1", "1"} << "medtax";
         QTest::newRow("blank rate") << QStringList{"1", "  ", "1", "1"} << "medshipping";
         QTest::newRow("point alone") << QStringList{"1", "1", ".", "1"} << "medShippingOOT";
+        QTest::newRow("highest rates") << QStringList{"100", "100.0", "0100", "1"} << "100 100 100 1";
+        QTest::newRow("rate above 100") << QStringList{"1", "100.01", "1", "1"} << "medshipping";
+        QTest::newRow("1e20 written out") << QStringList{"100000000000000000000", "1", "1", "1"} << "medtax";
         QTest::newRow("too large for a double") << QStringList{"1", "1", QString(400, u'9'), "1"} << "medShippingOOT";
         QTest::newRow("reminder above range") << QStringList{"1", "1", "1", "32768"} << "medInvQty";
         QTest::newRow("reminder below range") << QStringList{"1", "1", "1", "-32769"} << "medInvQty";
@@ -98,9 +101,9 @@ private slots:
         QFETCH(QStringList, texts);
         QFETCH(QString, result);
         const QHash<QString, QString> problems{
-            {"medtax", "The sales tax rate must be a number, such as 7.25."},
-            {"medshipping", "The shipping rate must be a number, such as 8.5."},
-            {"medShippingOOT", "The out of town shipping rate must be a number, such as 12.5."},
+            {"medtax", "The sales tax rate must be a number from 0 to 100, such as 7.25."},
+            {"medshipping", "The shipping rate must be a number from 0 to 100, such as 8.5."},
+            {"medShippingOOT", "The out of town shipping rate must be a number from 0 to 100, such as 12.5."},
             {"medInvQty", QtyProblem},
         };
         const auto c = AdminRules::checkAdminTexts({texts[0], texts[1], texts[2], texts[3]});
@@ -219,6 +222,69 @@ private slots:
         const QStringList stored = row.split(' ');
         QCOMPARE(settingsNow(), (QList<double>{stored[0].toDouble() / 100, stored[1].toDouble() / 100,
                                                stored[2].toDouble() / 100, stored[3].toDouble()}));
+    }
+
+    void unchangedSaveStoresTheSame_data()
+    {
+        QTest::addColumn<double>("tax");
+        QTest::addColumn<QString>("shown"); // by the tax box while viewing
+        QTest::newRow("more digits than fifteen") << 0.1 + 0.2 << "0.30";
+        QTest::newRow("many decimals") << 7.123456789012345 << "7.12";
+        QTest::newRow("smallest step") << 5e-324 << "0.00";
+    }
+    // What Save stored comes back into the boxes digit for digit, so Update and
+    // Save without a change store the same row.
+    void unchangedSaveStoresTheSame()
+    {
+        QFETCH(double, tax);
+        QFETCH(QString, shown);
+        TestDatabase t;
+        QVERIFY(t.exec("UPDATE admin SET tax = ?, shipping = 100, shippingoot = 0.5, invReminderqty = 4", {tax}));
+        MessageRecorder recorder;
+        fmAdministrative screen;
+        screen.show();
+        QCOMPARE(child<MaskedEdit>(&screen, "medtax")->Text(), shown);
+        for (int round = 0; round < 2; ++round) {
+            click(&screen, "cmUpdate");
+            click(&screen, "cmSave");
+        }
+        QCOMPARE(recorder.texts(), QStringList());
+        QCOMPARE(t.scalar("SELECT count(*) FROM admin WHERE tax = ? AND shipping = 100 AND shippingoot = 0.5",
+                          {tax}).toInt(), 1);
+        QCOMPARE(Settings::current().TaxRate, tax / 100);
+    }
+
+    // A rate beyond 100 %, pasted past the key filter or left by an older
+    // version, is shown written out in the box's format and refused at Save.
+    void rateAbove100Refused_data()
+    {
+        QTest::addColumn<double>("stored");
+        QTest::addColumn<QString>("pasted");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("pasted") << 7.25 << "100000000000000000000" << "7.25";
+        QTest::newRow("stored") << 1e20 << "" << "100000000000000000000.00";
+    }
+    void rateAbove100Refused()
+    {
+        QFETCH(double, stored);
+        QFETCH(QString, pasted);
+        QFETCH(QString, shown);
+        TestDatabase t;
+        QVERIFY(t.exec("UPDATE admin SET tax = ?", {stored}));
+        MessageRecorder recorder;
+        fmAdministrative screen;
+        screen.show();
+        auto *tax = child<MaskedEdit>(&screen, "medtax");
+        QCOMPARE(tax->Text(), shown);
+        click(&screen, "cmUpdate");
+        if (!pasted.isEmpty()) {
+            tax->selectAll();
+            tax->insert(pasted);
+        }
+        click(&screen, "cmSave");
+        QCOMPARE(recorder.texts(), QStringList{"The sales tax rate must be a number from 0 to 100, such as 7.25."});
+        QCOMPARE(mode(&screen), "edit++++");
+        QCOMPARE(t.scalar("SELECT tax FROM admin").toDouble(), stored);
     }
 
     // The customers are read again at each click, in the table's (key) order.

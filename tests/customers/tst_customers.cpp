@@ -10,7 +10,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
+#include <QScopeGuard>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 
 namespace {
 
@@ -237,6 +242,45 @@ private slots:
         const QString sql = "SELECT group_concat(cust_num || ' ' || last_name || ' ' || email || ' ' || comments, '|') "
                             "FROM customer";
         QCOMPARE(m_db->scalar(sql).toString(), QString("1 Lee ann@x.com line one\r\nline two|7 Abel bo@y.org Fridays"));
+    }
+
+    // Values that need more room than the window gives them (a comment of many
+    // lines, an address wider than the box, a word wider than the box) are shown
+    // whole: every wrapped line has its room and the values scroll to reach them.
+    void longValuesShownWhole()
+    {
+        QString comment;
+        for (int i = 1; i <= 30; ++i)
+            comment += QString("Comment line %1\r\n").arg(i);
+        const QString address = QString("Apartment 12, ").repeated(12).trimmed();
+        const QString email = QString("x").repeated(150) + "@example.com";
+        store({{1, "Ann", "Abe"}, {2, "Bo", "Lee", address, "555", email, comment}});
+        QMdiArea area;
+        area.resize(900, 600);
+        m_screen = std::make_unique<fmCustomers>();
+        const auto ownedByArea = qScopeGuard([this] { (void)m_screen.release(); });
+        area.addSubWindow(m_screen.get())->show();
+        area.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&area));
+        click("cmNext");
+        QCOMPARE(shown("lblComments"), comment);
+        for (const char *name : {"lblComments", "lblAddress", "lblEmail"}) {
+            auto *label = child<QLabel>(m_screen.get(), name);
+            QTRY_VERIFY2(label->height() >= label->heightForWidth(label->width()), name);
+            const int widestWord = label->text() == email ? label->fontMetrics().horizontalAdvance(email) : 0;
+            QVERIFY2(label->contentsRect().width() - 2 * label->margin() >= widestWord, name);
+        }
+        auto *scroller = child<QScrollArea>(m_screen.get(), "scrValues");
+        QVERIFY(scroller);
+        QVERIFY(scroller->height() < 600); // the screen kept its size
+        for (const char *name : {"lblComments", "lblAddress", "lblEmail"}) {
+            auto *label = child<QLabel>(m_screen.get(), name);
+            scroller->ensureWidgetVisible(label, 0, 0);
+            const QRect onScreen(label->mapTo(scroller->viewport(), QPoint()), label->size());
+            QVERIFY2(scroller->viewport()->rect().intersects(onScreen), name);
+        }
+        QVERIFY(scroller->verticalScrollBar()->maximum() > 0);
+        QVERIFY(scroller->horizontalScrollBar()->maximum() > 0);
     }
 
     // The list runs from the first customer in name order; Print All asks first.

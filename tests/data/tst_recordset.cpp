@@ -386,6 +386,20 @@ private slots:
         QCOMPARE(rs.money("cost").units(), units);
     }
 
+    // Dates are stored as year-month-day and read back the same way round.
+    void dateRoundTrip()
+    {
+        TestDatabase t;
+        QVERIFY(t.exec("INSERT INTO expenses (expense_num, expense_date) VALUES (1, '2005-03-07')"));
+        RecordSet rs = RecordSet::table(t.db(), "expenses");
+        QVERIFY(rs.refresh().ok());
+        QCOMPARE(rs.date("expense_date"), QDate(2005, 3, 7));
+        rs.setDate("expense_date", QDate(2024, 12, 31));
+        QVERIFY(rs.update().ok());
+        QCOMPARE(t.scalar("SELECT expense_date FROM expenses").toString(), QString("2024-12-31"));
+        QCOMPARE(rs.date("expense_date"), QDate(2024, 12, 31));
+    }
+
     // Bound values; a query's set cannot be written.
     void readOnlyQuery()
     {

@@ -169,6 +169,14 @@ private slots:
         QTest::newRow("money: max") << money(MaxUnits) << "$#,##0.00" << "$922,337,203,685,477.58";
         QTest::newRow("money: min") << money(MinUnits) << "$#,##0.00;($#,##0.00)" << "($922,337,203,685,477.58)";
         QTest::newRow("money: min, one section") << money(MinUnits) << "#0" << "-922337203685478";
+        // Typed text is formatted digit by digit: nothing is lost to a double, and
+        // it is rounded once, not first to a money amount's four decimals.
+        QTest::newRow("typed: beyond a double") << QVariant("123456789012345678.875") << "$##.00"
+                                                << "$123456789012345678.88";
+        QTest::newRow("typed: rounded once") << QVariant("1.004951") << "#0.00" << "1.00";
+        QTest::newRow("typed: grouped, in parentheses") << QVariant("($1,234.5)") << "$#,##0.00;($#,##0.00)"
+                                                        << "($1,234.50)";
+        QTest::newRow("typed: not a number") << QVariant("12a") << "$##.00" << "(none)";
     }
 
     void format()
@@ -178,6 +186,8 @@ private slots:
         QFETCH(QString, expected);
         if (amount.metaType() == QMetaType::fromType<Money>())
             QCOMPARE(TextRules::format(amount.value<Money>(), pattern), expected);
+        else if (amount.metaType() == QMetaType::fromType<QString>())
+            QCOMPARE(TextRules::formatText(amount.toString(), pattern).value_or("(none)"), expected);
         else
             QCOMPARE(TextRules::format(amount.toDouble(), pattern), expected);
     }
@@ -250,13 +260,56 @@ private slots:
         QCOMPARE(toUsDate(date), shown);
     }
 
+    // Month and day told apart: a swap would read 2005-03-07 as July 3rd and
+    // 2024-12-31 as no date at all.
+    void storedDates_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QDate>("date");
+        QTest::newRow("month before day") << "2005-03-07" << QDate(2005, 3, 7);
+        QTest::newRow("day past twelve") << "2024-12-31" << QDate(2024, 12, 31);
+        QTest::newRow("year 100") << "0100-01-01" << QDate(100, 1, 1);
+        for (const QString text : {"2023-02-29", "2005-3-7", "2005-03-07x", "2005-13-01", ""})
+            QTest::addRow("not a date '%s'", qPrintable(text)) << text << QDate();
+    }
+
     void storedDates()
     {
-        QCOMPARE(toStoredDate(QDate(100, 1, 1)), QStringLiteral("0100-01-01"));
-        QCOMPARE(fromStoredDate("0100-01-01"), QDate(100, 1, 1));
-        QCOMPARE(toStoredDate(QDate()), QString());
-        for (const QString text : {"2023-02-29", "2005-3-7", "2005-03-07x", ""})
-            QVERIFY2(fromStoredDate(text).isNull(), qPrintable(text));
+        QFETCH(QString, stored);
+        QFETCH(QDate, date);
+        QCOMPARE(fromStoredDate(stored), date);
+        QCOMPARE(toStoredDate(date), date.isValid() ? stored : QString());
+    }
+
+    void wholeCharacters_data()
+    {
+        const QString smile = QString::fromUtf8("\xF0\x9F\x98\x80"); // U+1F600, two UTF-16 units
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("limit");
+        QTest::addColumn<int>("kept");
+        QTest::newRow("pair across the limit") << "ab" + smile + "c" << 3 << 2;
+        QTest::newRow("pair just inside") << "ab" + smile + "c" << 4 << 4;
+        QTest::newRow("pair at the start") << smile + "c" << 1 << 0;
+        QTest::newRow("plain text") << QString("abcdef") << 3 << 3;
+        QTest::newRow("limit past the end") << "a" + smile << 9 << 3;
+        QTest::newRow("nothing") << QString("abc") << 0 << 0;
+    }
+
+    void wholeCharacters()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, limit);
+        QFETCH(int, kept);
+        QCOMPARE(wholeCharacterLength(text, limit), qsizetype(kept));
+    }
+
+    void brokenCharactersRemoved()
+    {
+        const QString smile = QString::fromUtf8("\xF0\x9F\x98\x80");
+        const QChar high = smile.at(0), low = smile.at(1);
+        QCOMPARE(withoutBrokenCharacters("a" + smile + "b"), "a" + smile + "b");
+        QCOMPARE(withoutBrokenCharacters(QString("a") + high + "b" + low + low + smile + high),
+                 "ab" + smile);
     }
 };
 

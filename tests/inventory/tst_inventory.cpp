@@ -11,7 +11,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPushButton>
+#include <QScrollArea>
 
 class tst_Inventory : public QObject
 {
@@ -150,6 +153,100 @@ private slots:
         QCOMPARE(costShown, costAfter);
         QCOMPARE(productKept, product);
         QCOMPARE(m_db->scalar("SELECT product || cost || qty FROM inventory").toString(), QString("Flour3500012"));
+    }
+
+    void costStoredWhole_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<qint64>("before");      // Flour's stored cost, in units
+        QTest::addColumn<QStringList>("typed");  // each typed into the emptied box, which is then left
+        QTest::addColumn<QString>("shown");      // by the box at Save
+        QTest::addColumn<bool>("refused");
+        QTest::addColumn<qint64>("after");       // the cost stored for the product in the end
+        QTest::newRow("add: nine digits") << "cmAdd" << qint64(0) << QStringList{"123456789"} << "$123456789.00"
+                                          << false << qint64(1234567890000);
+        QTest::newRow("add: typing stops at nine") << "cmAdd" << qint64(0) << QStringList{"1234567.80"}
+                                                   << "$1234567.80" << false << qint64(12345678000);
+        QTest::newRow("add: past the largest cost") << "cmAdd" << qint64(0)
+                                                    << QStringList{"999999999", "1000000000000"}
+                                                    << "$1000000000000.00" << true << qint64(0);
+        QTest::newRow("update: largest cost") << "cmUpdate" << qint64(9999999999900) << QStringList()
+                                              << "$999999999.99" << false << qint64(9999999999900);
+        QTest::newRow("update: stored past the largest cost")
+            << "cmUpdate" << qint64(-10000000000000000) << QStringList() << "-$1000000000000.00" << true
+            << qint64(-10000000000000000);
+    }
+    // The cost box's format never shortens the amount; an amount the program
+    // does not take is refused with a message and nothing is stored.
+    void costStoredWhole()
+    {
+        QFETCH(QString, button);
+        QFETCH(qint64, before);
+        QFETCH(QStringList, typed);
+        QFETCH(QString, shown);
+        QFETCH(bool, refused);
+        QFETCH(qint64, after);
+        if (button == "cmUpdate")
+            store(1, "Flour", "F", before, 12);
+        open();
+        QApplication::setActiveWindow(m_screen.get());
+        MessageRecorder boxes;
+        QString costShown;
+        bool stayedOpen = false;
+        ModalDriver driver([&](QDialog *form) {
+            QApplication::setActiveWindow(form);
+            QVERIFY(QTest::qWaitForWindowActive(form));
+            auto *cost = form->findChild<QLineEdit *>("medcost");
+            auto *qty = form->findChild<QLineEdit *>("txtQty");
+            if (button == "cmAdd") {
+                type(form, "txtProduct", "Flour");
+                type(form, "txtQty", "1");
+            }
+            for (const QString &amount : typed) {
+                cost->setFocus();
+                type(form, "medcost", amount);
+                qty->setFocus();
+            }
+            costShown = cost->text();
+            press(form, "cmSave");
+            stayedOpen = form->isVisible();
+        });
+        click(button);
+        QCOMPARE(costShown, shown);
+        QCOMPARE(stayedOpen, refused);
+        QCOMPARE(boxes.texts(), refused ? QStringList{"The cost must be from -$999,999,999.99 to $999,999,999.99."}
+                                        : QStringList());
+        QCOMPARE(m_db->scalar("SELECT cost FROM inventory WHERE product = 'Flour'").toLongLong(), after);
+        QCOMPARE(m_db->count("inventory"), after || button == "cmUpdate" ? 1 : 0);
+    }
+
+    // Opened as the main window opens it, the screen shows every field without
+    // scrolling, with or without products.
+    void fieldsInViewOnOpen_data()
+    {
+        QTest::addColumn<bool>("seeded");
+        QTest::newRow("no product") << false;
+        QTest::newRow("a product") << true;
+    }
+    void fieldsInViewOnOpen()
+    {
+        QFETCH(bool, seeded);
+        if (seeded)
+            store(1, "Flour", "F", 35000, 12);
+        QMdiArea area;
+        area.resize(1000, 700);
+        area.show();
+        QMdiSubWindow *sub = area.addSubWindow(new fmInventory);
+        sub->hide();
+        sub->show();
+        QVERIFY(QTest::qWaitForWindowExposed(&area));
+        auto *scroller = sub->findChild<QScrollArea *>("scrValues");
+        QVERIFY(scroller);
+        for (const char *name : {"lblProduct", "lblProdNum", "medcost", "lbQty"}) {
+            QWidget *value = child<QWidget>(sub, name);
+            const QRect inViewport(value->mapTo(scroller->viewport(), QPoint()), value->size());
+            QTRY_VERIFY2(scroller->viewport()->rect().contains(inViewport), name);
+        }
     }
 
     // The browser shows a cost read-only (typing there cannot change it); the

@@ -81,13 +81,33 @@ class tst_Recipes : public QObject
 {
     Q_OBJECT
 private slots:
-    // A line break counts as two characters and may straddle two columns; the
-    // columns give back the text, blanks included.
+    void splitAndJoin_data()
+    {
+        const QString smile = QString::fromUtf8("\xF0\x9F\x98\x80"); // two UTF-16 units
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QList<int>>("lengths"); // of the four columns
+        QTest::newRow("line break straddles") << pattern(249) + "\r\nx " << QList<int>{250, 3, 0, 0};
+        QTest::newRow("emoji at 250") << pattern(249) + smile + "z" << QList<int>{249, 3, 0, 0};
+        QTest::newRow("emoji at 500") << pattern(499) + smile << QList<int>{250, 249, 2, 0};
+        QTest::newRow("emoji at 750") << pattern(749) + smile + pattern(100) << QList<int>{250, 250, 249, 102};
+        QTest::newRow("emoji at every boundary") << "a" + QString(smile).repeated(499) << QList<int>{249, 250, 250, 250};
+        QTest::newRow("emoji only") << QString(smile).repeated(500) << QList<int>{250, 250, 250, 250};
+    }
+    // A line break counts as two characters and may straddle two columns; a
+    // character outside the basic plane never does. The columns are valid text
+    // and give back the text exactly, blanks included.
     void splitAndJoin()
     {
-        const QString text = pattern(249) + "\r\nx ";
+        QFETCH(QString, text);
+        QFETCH(QList<int>, lengths);
         const QStringList columns = RecipeText::split(text);
-        QCOMPARE(columns, (QStringList{pattern(249) + "\r", "\nx ", "", ""}));
+        QList<int> sizes;
+        for (const QString &column : columns) {
+            sizes << int(column.size());
+            QVERIFY(!column.isNull());
+            QCOMPARE(QString::fromUtf8(column.toUtf8()), column); // no half character
+        }
+        QCOMPARE(sizes, lengths);
         QCOMPARE(RecipeText::join(columns), text);
     }
 

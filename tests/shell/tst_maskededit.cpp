@@ -93,6 +93,59 @@ private slots:
         QCOMPARE(w.edit->Text(), QString("3.13"));
     }
 
+    void formatNeverShortens_data()
+    {
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("nine digits") << QStringList{"123456789"} << "$123456789.00";
+        QTest::newRow("typing stops at nine") << QStringList{"1234567.80"} << "$1234567.80";
+        // Typing then stays within the formatted length.
+        QTest::newRow("formatted, then changed") << QStringList{"123456789", "Leave", "End", "Backspace", "57"}
+                                                 << "$123456789.05";
+    }
+    // The box takes nine typed characters; its format ("$##.00") makes the text
+    // longer, and the limit never cuts it.
+    void formatNeverShortens()
+    {
+        QFETCH(QStringList, steps);
+        QFETCH(QString, shown);
+        Window w;
+        w.edit->setMaxLength(9);
+        w.edit->setDisplayFormat("$##.00");
+        QVERIFY(w.focus(w.edit));
+        for (const QString &step : steps) {
+            if (step == "Leave")
+                QVERIFY(w.focus(w.other) && w.focus(w.edit));
+            else
+                play(w.edit, {step});
+        }
+        QVERIFY(w.focus(w.other));
+        QCOMPARE(w.edit->Text(), shown);
+        w.edit->setText("12345678901234567890.125");
+        QCOMPARE(w.edit->Text(), QString("$12345678901234567890.13"));
+    }
+
+    // The limit counts UTF-16 units; an emoji (two) that does not fit is left
+    // out whole, typed or pasted, never cut in half.
+    void limitKeepsWholeCharacters()
+    {
+        const QString smile = QString::fromUtf8("\xF0\x9F\x98\x80");
+        Window w;
+        w.edit->setMaxLength(5);
+        QVERIFY(w.focus(w.edit));
+        QTest::keyClicks(w.edit, "abcd");
+        QTest::sendKeyEvent(QTest::Click, w.edit, Qt::Key_unknown, smile, Qt::NoModifier);
+        QCOMPARE(w.edit->Text(), QString("abcd"));
+        w.edit->setCursorPosition(1);
+        QTest::keyClick(w.edit, Qt::Key_Delete);
+        w.edit->insert(smile + smile);
+        QCOMPARE(w.edit->Text(), "a" + smile + "cd");
+        QCOMPARE(w.edit->cursorPosition(), 3);
+        QTest::keyClick(w.edit, Qt::Key_Backspace);
+        w.edit->insert("x" + smile);
+        QCOMPARE(w.edit->Text(), "axcd");
+    }
+
     void typing_data()
     {
         QTest::addColumn<QString>("mask");

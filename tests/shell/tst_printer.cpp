@@ -150,6 +150,27 @@ private slots:
         QCOMPARE(printed.join(separator), line);
     }
 
+    void multiLineItemKeepsItsLines_data()
+    {
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<QStringList>("printed");
+        QTest::newRow("CR LF") << "Deliver Fridays\r\nRing twice" << QStringList{"Deliver Fridays", "Ring twice"};
+        QTest::newRow("LF and CR") << "one\ntwo\rthree" << QStringList{"one", "two", "three"};
+        QTest::newRow("blank line kept") << "top\r\n\r\nbottom" << QStringList{"top", "", "bottom"};
+    }
+    // An item holding line breaks (a comment) prints as several lines.
+    void multiLineItemKeepsItsLines()
+    {
+        QFETCH(QString, item);
+        QFETCH(QStringList, printed);
+        const Printer::Result result = Printer::printLines({"before", item, "after"}, QStringLiteral("Comments"));
+        QVERIFY2(result.ok, qPrintable(result.error));
+        QStringList rows;
+        for (const QString &row : pdfText(result.pdfFile).split(u'\n').mid(0, printed.size() + 2))
+            rows << row.simplified();
+        QCOMPARE(rows, QStringList{"before"} + printed + QStringList{"after"});
+    }
+
     // A widget's text stays text; job files sort in job order, whatever their names.
     void widgetJobsFollowLineJobs()
     {
