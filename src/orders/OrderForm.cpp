@@ -87,6 +87,16 @@ OrderForm::~OrderForm()
     OrderLinesTarget::unregisterForm(this);
 }
 
+QLabel *OrderForm::createCaption(const QString &name, const QString &text)
+{
+    return caption(this, name, text);
+}
+
+QLabel *OrderForm::createValueLabel(const QString &name, int minWidth)
+{
+    return valueLabel(this, name, minWidth);
+}
+
 void OrderForm::createHeader()
 {
     lblOrdNum = valueLabel(this, "lblOrdNum", 80);
@@ -441,6 +451,7 @@ std::optional<Orders::Order> OrderForm::prepareOrder()
     entries.subtotal = lblsubtotal->text();
     entries.total = lblTotSale->text();
     entries.lines = m_lines->entries();
+    entries.problemTitle = m_config.checkTitle;
     OrderEntry::Built built = OrderEntry::toOrder(entries);
     if (!built.order) {
         Msg::show(this, built.problem.text, built.problem.title);
@@ -477,10 +488,7 @@ void OrderForm::cmCancel_Click()
 
 void OrderForm::reportSaveFailure(const Status &status)
 {
-    OrderUi::reportFailure(this,
-                           QStringLiteral("The order could not be saved, and nothing of it was stored.  "
-                                          "Everything you entered is still on the form."),
-                           status);
+    OrderUi::reportFailure(this, m_config.saveFailedText, status);
 }
 
 void OrderForm::showReminders(const std::vector<Orders::ReorderReminder> &reminders)
