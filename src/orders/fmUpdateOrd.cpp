@@ -10,7 +10,6 @@
 
 #include <QCheckBox>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -52,12 +51,8 @@ fmUpdateOrd::fmUpdateOrd(int orderNum, const QString &customer, QWidget *parent)
     lblCust = createValueLabel(QStringLiteral("lblCust"), 200);
     lblStatus = createValueLabel(QStringLiteral("lblStatus"), 80);
     headerGrid()->addWidget(lblCust, 1, 1);
-    auto *statusRow = new QHBoxLayout;
-    statusRow->setSpacing(8);
-    statusRow->addWidget(createCaption(QStringLiteral("Label2"), QStringLiteral("Order Status:")));
-    statusRow->addWidget(lblStatus);
-    statusRow->addStretch(1);
-    headerGrid()->addLayout(statusRow, 1, 2, 1, 2);
+    headerGrid()->addWidget(createCaption(QStringLiteral("Label2"), QStringLiteral("Order Status:")), 1, 2);
+    headerGrid()->addWidget(lblStatus, 1, 3, Qt::AlignLeft);
 
     // What the order list writes into the form before showing it.
     lblCust->setText(customer);
