@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QList>
+#include <QTableView>
 #include <QTest>
 #include <functional>
 
@@ -53,6 +54,16 @@ public:
     ~ModalDriver() { Forms::clearModalHook(); }
     QStringList opened;
 };
+
+// Clicks a row of a grid (on its second column), or double-clicks it.
+inline void clickGridRow(QTableView *grid, int row, bool twice = false)
+{
+    const QRect cell = grid->visualRect(grid->model()->index(row, 1));
+    // A view takes a double-click only on the cell that was pressed first.
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+    if (twice)
+        QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+}
 
 template <typename T>
 T *child(QWidget *parent, const QString &name)

@@ -43,14 +43,14 @@ ItemLines::ItemLines(const ItemLinesTexts &texts, QWidget *parent) : QWidget(par
     m_grid->setVerticalSpacing(3);
     const struct
     {
-        const char *name;
+        QString name;
         QString caption;
         int column;
     } headings[] = {
-        {"Label7", QStringLiteral("Quantity:"), QtyColumn},
-        {"Label5", QStringLiteral("Products:"), ProductColumn},
-        {"Label9", m_texts.priceHeading, CostColumn},
-        {"Label2", QStringLiteral("Total:"), TotalColumn},
+        {QStringLiteral("Label7"), QStringLiteral("Quantity:"), QtyColumn},
+        {QStringLiteral("Label5"), QStringLiteral("Products:"), ProductColumn},
+        {QStringLiteral("Label9"), m_texts.priceHeading, CostColumn},
+        {m_texts.totalHeadingName, QStringLiteral("Total:"), TotalColumn},
     };
     for (const auto &h : headings) {
         auto *label = new QLabel(h.caption, this);

@@ -17,6 +17,7 @@ struct ItemLinesTexts
 {
     QString priceHeading = QStringLiteral("Price:");   // "Unit Cost:" on the update form
     QString pickerTooltip = QStringLiteral("Click to retrieve product information");
+    QString totalHeadingName = QStringLiteral("Label2");   // the update form's Label2 is "Order Status:"
 };
 
 // The item lines of an order form, with "Add Item" under them: line i is the

@@ -8,8 +8,6 @@
 namespace OrderEntry {
 namespace {
 
-const QString ErrorTitle = QStringLiteral("Error");
-
 // A stored quantity: a whole number from 1 to the largest item count.
 std::optional<qint64> storedQuantity(const QString &text)
 {
@@ -84,6 +82,30 @@ std::optional<Money> amount(const QString &boxText)
     return Money::fromText(t);
 }
 
+std::optional<QString> maskedAmount(Money value)
+{
+    constexpr qint64 Cent = Money::UnitsPerDollar / 100;
+    if (value.units() < 0 || value.units() >= 100 * Money::UnitsPerDollar || value.units() % Cent != 0)
+        return std::nullopt;
+    return TextRules::format(value, QStringLiteral("$00.00"));
+}
+
+QString plainAmount(Money value)
+{
+    return TextRules::shortest(value.toDouble());
+}
+
+QString updateStatusWord(const QString &code)
+{
+    if (code == Orders::Open)
+        return QStringLiteral("Open");
+    if (code == QLatin1String("P"))
+        return QStringLiteral("Pending");
+    if (code == Orders::Deleted)
+        return QStringLiteral("Deleted");
+    return code;
+}
+
 std::vector<Pricing::Line> pricingLines(const std::vector<LineEntry> &lines)
 {
     const double nan = std::numeric_limits<double>::quiet_NaN();
@@ -99,12 +121,12 @@ Built toOrder(const FormEntries &entries)
     Built built;
     const std::optional<QDate> date = TextRules::parseUsDate(entries.orderDate);
     if (!date) {
-        built.problem = {TextRules::invalidDateMessage(entries.orderDate), ErrorTitle};
+        built.problem = {TextRules::invalidDateMessage(entries.orderDate), entries.problemTitle};
         return built;
     }
     const std::optional<int> custNum = wholeNumber(entries.custNum);
     if (!custNum) {
-        built.problem = {QStringLiteral("You must enter a customer"), ErrorTitle};
+        built.problem = {QStringLiteral("You must enter a customer"), entries.problemTitle};
         return built;
     }
 
@@ -117,13 +139,13 @@ Built toOrder(const FormEntries &entries)
         if (!quantity) {
             built.problem = {QStringLiteral("The quantity of %1 must be a whole number of at least 1.  "
                                             "The order was not saved.").arg(l.product),
-                             ErrorTitle};
+                             entries.problemTitle};
             return built;
         }
         order.lines.push_back({*productNum, l.product, *quantity});
     }
     if (order.lines.empty()) {
-        built.problem = {QStringLiteral("You must enter a product"), ErrorTitle};
+        built.problem = {QStringLiteral("You must enter a product"), entries.problemTitle};
         return built;
     }
 
@@ -133,7 +155,7 @@ Built toOrder(const FormEntries &entries)
     const std::optional<Money> total = Money::fromText(entries.total);
     if (!addCosts || !discounts || !subtotal || !total) {
         built.problem = {QStringLiteral("The order's amounts could not be read.  The order was not saved."),
-                         ErrorTitle};
+                         entries.problemTitle};
         return built;
     }
 

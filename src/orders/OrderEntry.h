@@ -54,6 +54,16 @@ UpdateTotalsStep updateTotals(const QString &quantity);
 // An amount box ("$##.##" mask): "$05.00" is 5, an empty box ("$." once its
 // blanks are dropped) is 0. Nothing for text that is not an amount.
 std::optional<Money> amount(const QString &boxText);
+// A stored amount as the amount box's mask takes it ("$05.25"); nothing when it
+// does not fit the mask (negative, $100 or more, or parts of a cent).
+std::optional<QString> maskedAmount(Money value);
+
+// A price as the item lines show it: the stored amount as plain text (12.5, 3).
+QString plainAmount(Money value);
+
+// The update form's status word: "O" Open, "P" Pending, "D" Deleted; any other
+// code is shown as it is.
+QString updateStatusWord(const QString &code);
 
 // The lines as the pricing reads them; a quantity or price that is not a
 // number becomes NaN, which the pricing refuses.
@@ -74,12 +84,13 @@ struct FormEntries
     QString subtotal;    // the shown figures, "$#0.00"
     QString total;
     std::vector<LineEntry> lines;
+    QString problemTitle = QStringLiteral("Error");   // the title of toOrder's messages
 };
 
 // The order to store, or why it cannot be stored. Run after checkOrder passed:
 // the date must be a real day; a line without a product is left out; a line
 // with a product needs a whole quantity of at least 1 (the message, titled
-// "Error", names the product).
+// `problemTitle`, names the product).
 struct Built
 {
     std::optional<Orders::Order> order;

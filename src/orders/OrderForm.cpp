@@ -87,6 +87,16 @@ OrderForm::~OrderForm()
     OrderLinesTarget::unregisterForm(this);
 }
 
+QLabel *OrderForm::createCaption(const QString &name, const QString &text)
+{
+    return caption(this, name, text);
+}
+
+QLabel *OrderForm::createValueLabel(const QString &name, int minWidth)
+{
+    return valueLabel(this, name, minWidth);
+}
+
 void OrderForm::createHeader()
 {
     lblOrdNum = valueLabel(this, "lblOrdNum", 80);
@@ -106,21 +116,15 @@ void OrderForm::createHeader()
     m_header->setHorizontalSpacing(8);
     m_header->addWidget(caption(this, "Label1", "Order #:"), 0, 0);
     m_header->addWidget(lblOrdNum, 0, 1, Qt::AlignLeft);
-    auto *dateRow = new QHBoxLayout;
-    dateRow->setSpacing(8);
-    dateRow->addWidget(caption(this, "Label10", m_config.dateCaption));
-    dateRow->addWidget(medDate);
-    dateRow->addStretch(1);
-    m_header->addLayout(dateRow, 0, 2, 1, 2);
+    m_header->addWidget(caption(this, "Label10", m_config.dateCaption), 0, 2);
+    m_header->addWidget(medDate, 0, 3, Qt::AlignLeft);
     m_header->addWidget(caption(this, "Label3", "Customer:"), 1, 0);
     m_header->addWidget(caption(this, "Label4", "Address:"), 2, 0);
     m_header->addWidget(lblAddress, 2, 1, 1, 3);
     m_header->addWidget(caption(this, "Label6", "Phone:"), 3, 0);
     m_header->addWidget(lblPhone, 3, 1);
-    auto *emailRow = new QHBoxLayout;
-    emailRow->addWidget(caption(this, "Label8", "Email:"));
-    emailRow->addWidget(lblEmail, 1);
-    m_header->addLayout(emailRow, 3, 2, 1, 2);
+    m_header->addWidget(caption(this, "Label8", "Email:"), 3, 2);
+    m_header->addWidget(lblEmail, 3, 3);
     m_header->setColumnStretch(3, 1);
 
     m_typeFrame = new QGroupBox(this);
@@ -441,6 +445,7 @@ std::optional<Orders::Order> OrderForm::prepareOrder()
     entries.subtotal = lblsubtotal->text();
     entries.total = lblTotSale->text();
     entries.lines = m_lines->entries();
+    entries.problemTitle = m_config.checkTitle;
     OrderEntry::Built built = OrderEntry::toOrder(entries);
     if (!built.order) {
         Msg::show(this, built.problem.text, built.problem.title);
@@ -477,10 +482,7 @@ void OrderForm::cmCancel_Click()
 
 void OrderForm::reportSaveFailure(const Status &status)
 {
-    OrderUi::reportFailure(this,
-                           QStringLiteral("The order could not be saved, and nothing of it was stored.  "
-                                          "Everything you entered is still on the form."),
-                           status);
+    OrderUi::reportFailure(this, m_config.saveFailedText, status);
 }
 
 void OrderForm::showReminders(const std::vector<Orders::ReorderReminder> &reminders)

@@ -38,6 +38,7 @@ struct OrderFormConfig
     QString updateTotalsCaption;  // "Update Totals:"
     QString checkTitle;           // CheckOrder's title: "Error"
     QString reminderPrefix;       // "You now have "
+    QString saveFailedText;       // what a failed Save tells the user before the cause
 };
 
 // What the new-order and the update-order forms share: the header's common
@@ -90,8 +91,13 @@ protected:
 
     // The header grid: row 0 "Order #:" and the date, row 1 "Customer:" (its
     // value cells, columns 1 to 3, are the subclass's), row 2 the address, row 3
-    // phone and e-mail. A subclass may add cells and rows.
+    // phone and e-mail. Captions are in columns 0 and 2, values in 1 and 3.
+    // A subclass may add cells and rows.
     QGridLayout *headerGrid() const { return m_header; }
+    // A caption, and a value label framed like the boxes around it, for a
+    // subclass's own header cells.
+    QLabel *createCaption(const QString &name, const QString &text);
+    QLabel *createValueLabel(const QString &name, int minWidth);
 
     // The update-totals button ("Update Totals:" / "Update Totals"); computes the totals.
     virtual void updateTotals_Click();

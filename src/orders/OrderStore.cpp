@@ -267,8 +267,10 @@ std::optional<StoredOrder> load(QSqlDatabase db, int orderNum, Status *status)
     Status &s = status ? *status : ignored;
     QSqlQuery header(db);
     s = run(header,
-            QStringLiteral("SELECT cust_num, order_date, order_status, order_type, subtotal, add_costs, discounts,"
-                           " total_price, out_of_town_order, close_date, comments FROM orders WHERE order_num = ?"),
+            QStringLiteral("SELECT o.cust_num, o.order_date, o.order_status, o.order_type, o.subtotal, o.add_costs,"
+                           " o.discounts, o.total_price, o.out_of_town_order, o.close_date, o.comments,"
+                           " c.address, c.phone, c.email"
+                           " FROM orders o LEFT JOIN customer c ON c.cust_num = o.cust_num WHERE o.order_num = ?"),
             {orderNum});
     if (!s || !header.next())
         return std::nullopt;
@@ -287,6 +289,9 @@ std::optional<StoredOrder> load(QSqlDatabase db, int orderNum, Status *status)
     o.outOfTown = header.value(8).toInt() != 0;
     stored.closeDate = TextRules::fromStoredDate(header.value(9).toString());
     o.comments = header.value(10).toString();
+    stored.customer.address = header.value(11).toString();
+    stored.customer.phone = header.value(12).toString();
+    stored.customer.email = header.value(13).toString();
 
     QSqlQuery lines(db);
     s = run(lines,

@@ -40,15 +40,22 @@ SaveResult replaceOrder(QSqlDatabase db, const Orders::Order &order, qint16 remi
 // are. An order that is not stored or not open is refused.
 Status markDeleted(QSqlDatabase db, int orderNum);
 
-// A stored order with its lines, the product names and today's costs, as the
-// update form and the order view load it (lines matched on order and customer
-// number, in the order they were stored). `order.lines` holds the same lines.
+// A stored order with its customer's address, phone and e-mail, and its lines
+// with the product names and today's costs, as the update form loads it (lines
+// matched on order and customer number, in the order they were stored).
+// `order.lines` holds the same lines.
 // Nothing when the order is not stored (`status` then stays a success) or when
 // reading fails (`status` says why).
 struct StoredOrder
 {
     Orders::Order order;
     QDate closeDate;
+    struct Customer
+    {
+        QString address;
+        QString phone;
+        QString email;
+    } customer;
     struct Line
     {
         int productNum = -1;

@@ -35,6 +35,8 @@ OrderFormConfig addOrderConfig()
     c.updateTotalsCaption = QStringLiteral("Update Totals:");
     c.checkTitle = QStringLiteral("Error");
     c.reminderPrefix = QStringLiteral("You now have ");
+    c.saveFailedText = QStringLiteral("The order could not be saved, and nothing of it was stored.  "
+                                      "Everything you entered is still on the form.");
     return c;
 }
 

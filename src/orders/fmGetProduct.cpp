@@ -2,6 +2,7 @@
 
 #include "data/Money.h"
 #include "data/TextRules.h"
+#include "orders/OrderEntry.h"
 #include "orders/OrderQueries.h"
 #include "orders/OrderTargets.h"
 
@@ -9,16 +10,6 @@
 #include <QRadioButton>
 
 using OrderQueries::ProductOrder;
-
-namespace {
-
-// The stored amount as plain text: 12.5, 3, 0.25.
-QString plainCost(const QVariant &units)
-{
-    return TextRules::shortest(Money::fromUnits(units.toLongLong()).toDouble());
-}
-
-} // namespace
 
 fmGetProduct::fmGetProduct(const QString &callingForm, int index, QWidget *parent)
     : PickerDialog(QStringLiteral("fmGetProduct"), QStringLiteral("Get Product Information"),
@@ -53,8 +44,9 @@ void fmGetProduct::cmOk_Click()
     OrderLinesTarget *target = OrderLinesTarget::forCallingForm(lblCalling_Form->text());
     if (row >= 0 && target) {
         const auto text = [&](const char *field) { return model()->value(row, field).toString(); };
-        target->fillLine(lblIndex->text().toInt(), {text("product_num"), text("product"),
-                                                    plainCost(model()->value(row, "cost"))});
+        const Money cost = Money::fromUnits(model()->value(row, "cost").toLongLong());
+        target->fillLine(lblIndex->text().toInt(),
+                         {text("product_num"), text("product"), OrderEntry::plainAmount(cost)});
     }
     accept();
 }

@@ -8,6 +8,7 @@
 #include "orders/OrderUi.h"
 #include "orders/fmAddOrder.h"
 #include "orders/fmShowOrder.h"
+#include "orders/fmUpdateOrd.h"
 #include "shell/DataGrid.h"
 #include "shell/Messages.h"
 
@@ -35,7 +36,9 @@ fmOrders::ShowOrderOpener &showOrderOpener()
 
 fmOrders::UpdateOrderOpener &updateOrderOpener()
 {
-    static fmOrders::UpdateOrderOpener opener;
+    static fmOrders::UpdateOrderOpener opener = [](int orderNum, const QString &customer, QWidget *parent) {
+        return new fmUpdateOrd(orderNum, customer, parent);
+    };
     return opener;
 }
 

@@ -23,9 +23,9 @@ class fmOrders : public QWidget, public Repaintable
 public:
     explicit fmOrders(QWidget *parent = nullptr);
 
-    // The forms this list opens for the selected order. They are registered by
-    // whoever builds them (the order view, the update form); without one the
-    // button opens nothing.
+    // The forms this list opens for the selected order: the order view and the
+    // update form unless replaced (tests put stand-ins here); with an empty
+    // opener the button opens nothing.
     using ShowOrderOpener = std::function<QDialog *(const ShowOrderInputs &, QWidget *parent)>;
     using UpdateOrderOpener = std::function<QDialog *(int orderNum, const QString &customer, QWidget *parent)>;
     static void setShowOrderForm(ShowOrderOpener opener);

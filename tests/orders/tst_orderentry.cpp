@@ -109,6 +109,42 @@ private slots:
         QCOMPARE(m ? m->units() : -1, units);
     }
 
+    // The update form fills its amount boxes from stored amounts through their mask.
+    void maskedAmounts_data()
+    {
+        QTest::addColumn<qint64>("units");
+        QTest::addColumn<QString>("text");   // empty: does not fit the mask
+        QTest::newRow("zero") << qint64(0) << "$00.00";
+        QTest::newRow("one digit") << qint64(52500) << "$05.25";
+        QTest::newRow("largest") << qint64(999900) << "$99.99";
+        QTest::newRow("a hundred") << qint64(1000000) << "";
+        QTest::newRow("negative") << qint64(-10000) << "";
+        QTest::newRow("part of a cent") << qint64(51250) << "";
+    }
+    void maskedAmounts()
+    {
+        QFETCH(qint64, units);
+        QFETCH(QString, text);
+        QCOMPARE(OrderEntry::maskedAmount(Money::fromUnits(units)).value_or(QString()), text);
+    }
+
+    void updateStatusWords_data()
+    {
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<QString>("word");
+        QTest::newRow("open") << "O" << "Open";
+        QTest::newRow("pending") << "P" << "Pending";
+        QTest::newRow("deleted") << "D" << "Deleted";
+        QTest::newRow("closed stays a code") << "C" << "C";
+        QTest::newRow("lower case is another code") << "o" << "o";
+    }
+    void updateStatusWords()
+    {
+        QFETCH(QString, code);
+        QFETCH(QString, word);
+        QCOMPARE(OrderEntry::updateStatusWord(code), word);
+    }
+
     void toOrder_data()
     {
         QTest::addColumn<QString>("date");
@@ -156,6 +192,8 @@ private slots:
         QCOMPARE(bool(built.order), problem.isEmpty());
         if (!built.order) {
             QCOMPARE(built.problem.title, QString("Error"));
+            e.problemTitle = "Invalid Data";
+            QCOMPARE(OrderEntry::toOrder(e).problem.title, QString("Invalid Data"));
             return;
         }
         const Orders::Order &o = *built.order;

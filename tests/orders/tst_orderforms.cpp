@@ -30,16 +30,6 @@ QByteArray fileHash(const QString &path)
     return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
 }
 
-// Clicks a cell of a grid, or double-clicks it.
-void clickRow(QTableView *grid, int row, bool twice = false)
-{
-    const QRect cell = grid->visualRect(grid->model()->index(row, 1));
-    // A view takes a double-click only on the cell that was pressed first.
-    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
-    if (twice)
-        QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
-}
-
 QStringList column(const QAbstractItemModel *model, int c)
 {
     QStringList out;
@@ -56,7 +46,7 @@ PickerAction pick(int row, const QString &sortOption = {}, bool doubleClick = fa
         if (!sortOption.isEmpty())
             child<QRadioButton>(d, sortOption)->click();
         auto *grid = child<QTableView>(d, "DataGrid1");
-        clickRow(grid, row, doubleClick);
+        clickGridRow(grid, row, doubleClick);
         if (!doubleClick)
             child<QPushButton>(d, "cmOk")->click();
     };
@@ -230,7 +220,7 @@ private slots:
         // Last name without regard to case.
         child<QRadioButton>(&list, "optName")->click();
         QCOMPARE(column(list.model(), 2), QStringList({"3", "1", "2"}));
-        clickRow(grid, 1);
+        clickGridRow(grid, 1);
         QCOMPARE(enabled(), QString("1111"));
         // A repaint re-reads in date order; Last Name stays selected.
         list.Form_Paint();
@@ -242,11 +232,11 @@ private slots:
         QCOMPARE(column(list.model(), 2), QStringList({"4", "6"}));
         QVERIFY(child<QRadioButton>(&list, "optDate")->isChecked());
         QCOMPARE(enabled(), QString("1000"));
-        clickRow(grid, 0);
+        clickGridRow(grid, 0);
         QCOMPARE(enabled(), QString("1100"));
         child<QRadioButton>(&list, "optDeleted")->click();
         QCOMPARE(column(list.model(), 2), QStringList({"5"}));
-        clickRow(grid, 0);
+        clickGridRow(grid, 0);
         QCOMPARE(enabled(), QString("1100"));
     }
 
@@ -276,12 +266,12 @@ private slots:
         fmOrders list;
         list.show();
         auto *grid = child<QTableView>(&list, "DataGrid1");
-        clickRow(grid, 1);
+        clickGridRow(grid, 1);
         press(&list, "cmDetails");
         // The list re-read when the form closed: its first row is current, and shown so.
         QCOMPARE(grid->selectionModel()->selectedRows().value(0).row(), 0);
         press(&list, "cmUpdate");
-        clickRow(grid, 1, true);
+        clickGridRow(grid, 1, true);
         QCOMPARE(opened, QStringList({"show 1 Ann Lee O $5.25 $1.00 gift P", "update 2 Bo Ng",
                                       "show 1 Ann Lee O $5.25 $1.00 gift P"}));
     }
@@ -301,11 +291,11 @@ private slots:
         list.show();
         auto *grid = child<QTableView>(&list, "DataGrid1");
         QCOMPARE(column(list.model(), 2), QStringList({"2", "3", "1"}));
-        clickRow(grid, 1);
+        clickGridRow(grid, 1);
         press(&list, "cmDelete");
         QCOMPARE(m_db->scalar("SELECT order_status FROM orders WHERE order_num = 3").toString(), QString("O"));
         child<QRadioButton>(&list, "optName")->click();
-        clickRow(grid, 2); // by name: abbot, Lee, Ng -> order 2
+        clickGridRow(grid, 2); // by name: abbot, Lee, Ng -> order 2
         press(&list, "cmDelete");
         QCOMPARE(boxes.texts(), QStringList(2, "Are you sure you want to delete this order?"));
         QCOMPARE(boxes.boxes[0].title, QString("Delete?"));
@@ -400,7 +390,7 @@ private slots:
             if (!sort.isEmpty())
                 child<QRadioButton>(d, sort)->click();
             if (row >= 0)
-                clickRow(view, row);
+                clickGridRow(view, row);
             child<QPushButton>(d, "cmOk")->click();
         };
         auto form = openForm();

@@ -398,6 +398,7 @@ private slots:
 
     void loadReturnsLinesInStoredOrderWithCurrentCosts()
     {
+        QVERIFY(t->exec("UPDATE customer SET address = '1 Oak St', phone = '555-0101', email = 'ann@x.com'"));
         add(makeOrder(0, Open, {{3, 2}, {1, 1}, {2, 4}}));
         QVERIFY(t->exec("UPDATE inventory SET cost = cost + 5000"));
 
@@ -418,6 +419,8 @@ private slots:
         QCOMPARE(o.outOfTown, true);
         QCOMPARE(o.comments, expected.comments);
         QVERIFY(stored->closeDate.isNull());
+        QCOMPARE(stored->customer.address + '|' + stored->customer.phone + '|' + stored->customer.email,
+                 QString("1 Oak St|555-0101|ann@x.com"));
 
         QStringList lines;
         for (const OrderStore::StoredOrder::Line &l : stored->lines)
