@@ -434,7 +434,7 @@ private slots:
         press(form.get(), "cmSave");
         QCOMPARE(boxes.boxes.size(), 2);
         QVERIFY2(boxes.texts()[1].startsWith("The order could not be saved, and the stored order was not changed.  "
-                                             "Everything you entered is still on the form.\n\ndisk trouble"),
+                                             "Everything you entered is still on the form.\n\nThe database refused the values: disk trouble"),
                  qPrintable(boxes.texts()[1]));
         QCOMPARE(boxes.boxes[1].title, QString("Error"));
         QCOMPARE(boxes.boxes[1].icon, Msg::Icon::Critical);
