@@ -1,6 +1,7 @@
 #include "bookkeeping/Expenses.h"
 
 #include "data/TextRules.h"
+#include "data/Transaction.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -12,12 +13,8 @@ namespace {
 Status changeOne(QSqlDatabase db, const QString &sql, const QVariantList &values)
 {
     QSqlQuery q(db);
-    if (!q.prepare(sql))
-        return Status::failure(q.lastError(), sql);
-    for (const QVariant &v : values)
-        q.addBindValue(v);
-    if (!q.exec())
-        return Status::failure(q.lastError(), sql);
+    if (Status s = execBound(q, sql, values); !s)
+        return s;
     if (q.numRowsAffected() != 1)
         return Status::failure(QStringLiteral("The expense no longer exists."), sql);
     return {};

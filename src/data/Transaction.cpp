@@ -28,6 +28,12 @@ Registry &registry()
 Status execBound(QSqlDatabase db, const QString &sql, const QVariantList &values)
 {
     QSqlQuery q(db);
+    return execBound(q, sql, values);
+}
+
+Status execBound(QSqlQuery &q, const QString &sql, const QVariantList &values)
+{
+    q.setForwardOnly(true);
     if (!q.prepare(sql))
         return Status::failure(q.lastError(), sql);
     for (const QVariant &v : values)

@@ -3,6 +3,7 @@
 #include "data/Status.h"
 
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QVariant>
 
 // BEGIN IMMEDIATE ... COMMIT, rolled back on scope exit unless commit() succeeded.
@@ -55,3 +56,5 @@ private:
 
 // Runs one statement with bound values; the failure carries the driver's text.
 Status execBound(QSqlDatabase db, const QString &sql, const QVariantList &values = {});
+// The same on a query the caller keeps, to read its rows or the rows it changed.
+Status execBound(QSqlQuery &q, const QString &sql, const QVariantList &values = {});

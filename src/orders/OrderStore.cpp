@@ -17,19 +17,6 @@ namespace {
 
 constexpr int HighestOrderNum = 32767;
 
-// Prepares and runs one statement with bound values on `q`.
-Status run(QSqlQuery &q, const QString &sql, const QVariantList &values)
-{
-    q.setForwardOnly(true);
-    if (!q.prepare(sql))
-        return Status::failure(q.lastError(), sql);
-    for (const QVariant &v : values)
-        q.addBindValue(v);
-    if (!q.exec())
-        return Status::failure(q.lastError(), sql);
-    return {};
-}
-
 QString productName(const OrderLine &line)
 {
     return line.product.isEmpty() ? QStringLiteral("Product number %1").arg(line.productNum) : line.product;
@@ -75,7 +62,7 @@ struct StoredHeader
 Status readHeader(QSqlDatabase db, int orderNum, StoredHeader &header)
 {
     QSqlQuery q(db);
-    Status s = run(q, QStringLiteral("SELECT order_status, cust_num FROM orders WHERE order_num = ?"), {orderNum});
+    Status s = execBound(q, QStringLiteral("SELECT order_status, cust_num FROM orders WHERE order_num = ?"), {orderNum});
     if (s && q.next()) {
         header.found = true;
         header.status = q.value(0).toString();
@@ -107,14 +94,14 @@ Status writeLines(QSqlDatabase db, int orderNum, int custNum, const std::vector<
 {
     for (const OrderLine &line : lines) {
         QSqlQuery product(db);
-        if (Status s = run(product, QStringLiteral("SELECT 1 FROM inventory WHERE product_num = ?"),
+        if (Status s = execBound(product, QStringLiteral("SELECT 1 FROM inventory WHERE product_num = ?"),
                            {line.productNum});
             !s)
             return s;
         if (!product.next())
             return missingProduct(line);
         QSqlQuery insert(db);
-        if (Status s = run(insert,
+        if (Status s = execBound(insert,
                            QStringLiteral("INSERT INTO order_detail (order_num, cust_num, product_num, order_qty)"
                                           " VALUES (?, ?, ?, ?)"),
                            {orderNum, custNum, line.productNum, line.quantity});
@@ -131,14 +118,14 @@ Status takeOffStock(QSqlDatabase db, const std::vector<OrderLine> &lines, qint16
 {
     for (const OrderLine &line : lines) {
         QSqlQuery update(db);
-        if (Status s = run(update, QStringLiteral("UPDATE inventory SET qty = qty - ? WHERE product_num = ?"),
+        if (Status s = execBound(update, QStringLiteral("UPDATE inventory SET qty = qty - ? WHERE product_num = ?"),
                            {line.quantity, line.productNum});
             !s)
             return s;
         if (update.numRowsAffected() != 1)
             return missingProduct(line);
         QSqlQuery read(db);
-        if (Status s = run(read, QStringLiteral("SELECT qty, product FROM inventory WHERE product_num = ?"),
+        if (Status s = execBound(read, QStringLiteral("SELECT qty, product FROM inventory WHERE product_num = ?"),
                            {line.productNum});
             !s)
             return s;
@@ -165,7 +152,7 @@ Status insertOrder(QSqlDatabase db, const Order &order, qint16 reminderQty, cons
 
     const bool closing = order.status == Orders::Closed;
     QSqlQuery insert(db);
-    Status s = run(insert,
+    Status s = execBound(insert,
                    QStringLiteral("INSERT INTO orders (order_num, cust_num, order_date, order_status, order_type,"
                                   " subtotal, add_costs, discounts, total_price, out_of_town_order, close_date,"
                                   " comments) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
@@ -194,7 +181,7 @@ Status rewriteOrder(QSqlDatabase db, const Order &order, qint16 reminderQty, con
     // The close date is set when the order is closed now, and kept otherwise.
     const bool closing = order.status == Orders::Closed;
     QSqlQuery update(db);
-    Status s = run(update,
+    Status s = execBound(update,
                    QStringLiteral("UPDATE orders SET order_date = ?, comments = ?, total_price = ?, subtotal = ?,"
                                   " order_status = ?, add_costs = ?, discounts = ?, order_type = ?,"
                                   " close_date = COALESCE(?, close_date), out_of_town_order = ?"
@@ -206,7 +193,7 @@ Status rewriteOrder(QSqlDatabase db, const Order &order, qint16 reminderQty, con
         return s;
     // The lines stay with the stored customer: the update form cannot change it.
     QSqlQuery remove(db);
-    if (s = run(remove, QStringLiteral("DELETE FROM order_detail WHERE order_num = ? AND cust_num = ?"),
+    if (s = execBound(remove, QStringLiteral("DELETE FROM order_detail WHERE order_num = ? AND cust_num = ?"),
                 {order.orderNum, stored.custNum});
         !s)
         return s;
@@ -254,7 +241,7 @@ Status markDeleted(QSqlDatabase db, int orderNum)
     if (Status s = readOpenHeader(db, orderNum, stored); !s)
         return s;
     QSqlQuery update(db);
-    if (Status s = run(update, QStringLiteral("UPDATE orders SET order_status = ? WHERE order_num = ?"),
+    if (Status s = execBound(update, QStringLiteral("UPDATE orders SET order_status = ? WHERE order_num = ?"),
                        {Orders::Deleted, orderNum});
         !s)
         return s;
@@ -266,7 +253,7 @@ std::optional<StoredOrder> load(QSqlDatabase db, int orderNum, Status *status)
     Status ignored;
     Status &s = status ? *status : ignored;
     QSqlQuery header(db);
-    s = run(header,
+    s = execBound(header,
             QStringLiteral("SELECT o.cust_num, o.order_date, o.order_status, o.order_type, o.subtotal, o.add_costs,"
                            " o.discounts, o.total_price, o.out_of_town_order, o.close_date, o.comments,"
                            " c.address, c.phone, c.email"
@@ -294,7 +281,7 @@ std::optional<StoredOrder> load(QSqlDatabase db, int orderNum, Status *status)
     stored.customer.email = header.value(13).toString();
 
     QSqlQuery lines(db);
-    s = run(lines,
+    s = execBound(lines,
             QStringLiteral("SELECT d.product_num, c.product, c.product_refnum, c.cost, d.order_qty"
                            " FROM order_detail d INNER JOIN inventory c ON c.product_num = d.product_num"
                            " WHERE d.order_num = ? AND d.cust_num = ? ORDER BY ")
