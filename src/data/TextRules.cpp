@@ -208,6 +208,9 @@ std::optional<double> toNumber(const QString &text)
         return std::nullopt;
     bool ok = false;
     const double value = QLocale::c().toDouble(*plain, &ok);
+    // A fraction too small for a double underflows; it reads as 0, as money does.
+    if (!ok && (plain->startsWith(u"0.") || plain->startsWith(u"-0.")))
+        return 0.0;
     if (!ok || !std::isfinite(value))
         return std::nullopt;
     return value;

@@ -42,6 +42,9 @@ private slots:
         QTest::newRow("over max") << "922337203685477.5808" << true << 922337203685477.5808 << false << qint64(0);
         QTest::newRow("rounds over max") << "922337203685477.58075" << true << 922337203685477.58075 << false << qint64(0);
         QTest::newRow("huge") << "12345678901234567890123" << true << 1.2345678901234568e22 << false << qint64(0);
+        const QString tiny = u'.' + QString(323, u'0') + u'1';
+        QTest::newRow("below smallest double") << tiny << true << 0.0 << true << qint64(0);
+        QTest::newRow("below smallest double, negative") << u'-' + tiny << true << 0.0 << true << qint64(0);
         const QStringList malformed = {"", "   ", ".", "7..5", "1e5", "5-", "-$-5", "(-5)", "(5",
                                        ",5", "5,", "1,,5"};
         for (const QString &text : malformed)
