@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages that Corvana's build, tests and screenshots need.
+# Installs the Debian 12 packages that Corvana's build, tests and screenshots need
+# (clang and its sanitizer and libFuzzer runtimes for scripts/sanitize.sh and scripts/fuzz.sh).
 set -euo pipefail
 if [ "$(id -u)" -ne 0 ]; then SUDO=sudo; else SUDO=; fi
 export DEBIAN_FRONTEND=noninteractive
 $SUDO apt-get update -qq
 $SUDO apt-get install -y -qq --no-install-recommends \
-  g++ cmake ninja-build \
+  g++ cmake ninja-build clang libclang-rt-14-dev llvm \
   qt6-base-dev libqt6sql6-sqlite libqt6opengl6-dev qt6-charts-dev \
   fonts-dejavu-core xvfb xauth poppler-utils imagemagick >/dev/null
