@@ -29,7 +29,7 @@ struct Armed
 sqlite3_vfs *g_real = nullptr;
 sqlite3_vfs g_vfs;
 Counts g_counts;
-Armed g_armed;
+Armed g_armed[2];
 std::int64_t g_killAt = 0;
 std::int64_t g_killSeen = 0;
 
@@ -53,15 +53,16 @@ int pass(Op op)
     ++g_counts.calls[int(op)];
     if (op != Op::Read && ++g_killSeen == g_killAt)
         ::kill(::getpid(), SIGKILL);
-    if (!g_armed.on || g_armed.op != op)
-        return SQLITE_OK;
-    ++g_armed.seen;
-    const bool fails = g_armed.seen == g_armed.target
-                       || (g_armed.mode == Mode::Persistent && g_armed.seen > g_armed.target);
-    if (!fails)
-        return SQLITE_OK;
-    ++g_armed.injected;
-    return errorCode(op, g_armed.error);
+    for (Armed &armed : g_armed) {
+        if (!armed.on || armed.op != op)
+            continue;
+        ++armed.seen;
+        if (armed.seen == armed.target || (armed.mode == Mode::Persistent && armed.seen > armed.target)) {
+            ++armed.injected;
+            return errorCode(op, armed.error);
+        }
+    }
+    return SQLITE_OK;
 }
 
 sqlite3_file *real(sqlite3_file *f)
@@ -232,22 +233,24 @@ Counts counts()
 
 void arm(Op op, std::int64_t n, Mode mode, Error error)
 {
-    g_armed = Armed{};
-    g_armed.on = true;
-    g_armed.op = op;
-    g_armed.target = n;
-    g_armed.mode = mode;
-    g_armed.error = error;
+    g_armed[1] = Armed{};
+    g_armed[0] = Armed{true, op, n, mode, error, 0, 0};
+}
+
+void armAlso(Op op, std::int64_t n, Mode mode, Error error)
+{
+    g_armed[1] = Armed{true, op, n, mode, error, 0, 0};
 }
 
 void disarm()
 {
-    g_armed.on = false;
+    g_armed[0].on = false;
+    g_armed[1].on = false;
 }
 
 std::int64_t injected()
 {
-    return g_armed.injected;
+    return g_armed[0].injected + g_armed[1].injected;
 }
 
 void killBeforeWrite(std::int64_t k)

@@ -44,6 +44,9 @@ const char *errorName(Error error);
 // From now on, the n-th call of `op` (1 = the next one) fails with `error`;
 // with Persistent every later call of `op` fails too, until disarm().
 void arm(Op op, std::int64_t n, Mode mode, Error error);
+// A second fault, of another kind, armed alongside the first (a truncation
+// while a failed write is undone).
+void armAlso(Op op, std::int64_t n, Mode mode, Error error);
 void disarm();
 // Calls failed since the last arm().
 std::int64_t injected();

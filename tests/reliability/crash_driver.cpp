@@ -4,8 +4,9 @@
 // First it kills the worker just before each of its writes to the disk in turn,
 // for every kind of save (k = 1, 2, 3, ... until the save completes; the first
 // writes of a start after a kill roll back the journal it left, so kills land
-// there too); then at random moments while it saves, until the number of kills
-// asked for is reached. After each kill
+// there too), and once more when the save has returned but is not yet reported;
+// then at random moments while it saves, until the number of kills asked for is
+// reached. After each kill
 // it copies the file (with its journal, as the kill left them) and opens the copy
 // with Database::open, the program's own start-up, and checks:
 //  - integrity_check is ok, foreign_key_check finds nothing, no order line is
@@ -336,6 +337,10 @@ public:
                     break; // the save completed before its k-th write
                 ++sweepKills;
             }
+            // Stored, but killed before it said so.
+            const Run run = start({"--first", op, "--ops", "1", "--kill-before-report"}, -1);
+            check(run, QStringLiteral("%1, killed before its report").arg(op));
+            sweepKills += run.killed;
         }
     }
 
@@ -519,7 +524,7 @@ int main(int argc, char **argv)
     if (!parser.isSet("no-sweep"))
         driver.sweep();
     driver.random(kills, parser.value("max-delay").toInt(), parser.isSet("kill-in-start-up"));
-    print(QStringLiteral("%1 kills (%2 before each write of every kind of save, %3 at random moments), "
+    print(QStringLiteral("%1 kills (%2 before each write of every kind of save and after it, %3 at random moments), "
                          "%4 broken states; %5 saves reported done checked; the save under way "
                          "was found whole %6 times and not at all %7 times; %8 s")
               .arg(driver.kills)

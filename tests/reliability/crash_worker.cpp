@@ -5,7 +5,7 @@
 // driver kills it at random moments, or it kills itself just before its k-th
 // write to the disk (--kill-at k, through the fault VFS), and then checks the file.
 //
-//   crash_worker --db FILE --seed N [--ops N] [--first OP] [--kill-at K]
+//   crash_worker --db FILE --seed N [--ops N] [--first OP] [--kill-at K] [--kill-before-report]
 //   crash_worker --db FILE --setup          (the starting records, no kill)
 
 #include "CrashOps.h"
@@ -29,6 +29,7 @@
 #include <QRandomGenerator>
 #include <QSqlQuery>
 #include <cerrno>
+#include <csignal>
 #include <unistd.h>
 
 namespace {
@@ -415,6 +416,7 @@ int main(int argc, char **argv)
         {"ops", "Saves to make, then exit (0: until killed).", "n", "0"},
         {"first", "The kind of the first save.", "op"},
         {"kill-at", "Kill this process just before its k-th write to the disk.", "k", "0"},
+        {"kill-before-report", "Kill this process when its first save has returned, before it reports it."},
         {"setup", "Store the starting records and exit."},
     });
     parser.process(app);
@@ -450,6 +452,8 @@ int main(int argc, char **argv)
                 const QString op = next.isEmpty() ? worker.randomOp() : next;
                 next.clear();
                 const Status s = worker.save(op);
+                if (parser.isSet("kill-before-report"))
+                    ::kill(::getpid(), SIGKILL);
                 say(s ? QByteArray("D") : "F " + s.message().simplified().toUtf8());
             }
         }
