@@ -1,6 +1,7 @@
 #include "data/RecordSet.h"
 
 #include "data/TextRules.h"
+#include "data/Transaction.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -270,6 +271,14 @@ Status RecordSet::update()
                   .arg(quoted(m_table), names.join(QLatin1String(" = ?, ")));
         values << m_rows[m_pos].rowid;
     }
+    // The write and the reading back of the stored row are one transaction, so
+    // that the row is stored only when it is reported stored: on its own, an
+    // UPDATE ... RETURNING commits when the statement is reset, and an error of
+    // that commit would be lost; an INSERT whose row could not be read back
+    // would stay stored behind a failure message.
+    Transaction tx(database());
+    if (Status s = tx.begin(); !s)
+        return s;
     QSqlQuery q(database());
     if (!q.prepare(sql))
         return Status::failure(q.lastError().text(), sql);
@@ -287,8 +296,9 @@ Status RecordSet::update()
 
     // Mirror the stored row (with the table's own conversions) in the snapshot.
     Row row;
-    Status s = readRow(rowid, row);
-    if (!s)
+    if (Status s = readRow(rowid, row); !s)
+        return s;
+    if (Status s = tx.commit(); !s)
         return s;
     if (m_editMode == EditMode::Add) {
         row.mark = m_nextMark++;
