@@ -39,6 +39,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QSet>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <csignal>
@@ -356,6 +357,7 @@ public:
     }
 
     qint64 kills = 0;
+    qint64 checks = 0;
     qint64 sweepKills = 0;
     qint64 broken = 0;
     qint64 savesChecked = 0;
@@ -366,6 +368,7 @@ private:
     QString m_dir, m_worker, m_file, m_copy;
     QRandomGenerator m_rng;
     Model m_model;
+    QSet<QString> m_known; // what was wrong at the last check
 
     // Runs the worker; with `killAfter` >= 0 the driver kills it that many
     // milliseconds after it opened the file (its "R"), or after its start with
@@ -479,10 +482,21 @@ private:
                                 + Stored::diff(withUnderway.state, found);
         }
         problems << stockProblems(found, expected.startingStock);
+        ++checks;
         if (!problems.isEmpty()) {
-            fail(what, problems);
-            // Go on from what the file holds, so that one fault is counted once.
+            // Go on from what the file holds, and count a state as broken only
+            // for what was not wrong with it before: one fault is counted once.
             expected.state = found;
+            QStringList fresh;
+            for (const QString &p : problems) {
+                if (!m_known.contains(p))
+                    fresh << p;
+            }
+            m_known = QSet<QString>(problems.begin(), problems.end());
+            if (!fresh.isEmpty())
+                fail(what, fresh);
+        } else {
+            m_known.clear();
         }
         m_model = expected;
     }
@@ -525,11 +539,12 @@ int main(int argc, char **argv)
         driver.sweep();
     driver.random(kills, parser.value("max-delay").toInt(), parser.isSet("kill-in-start-up"));
     print(QStringLiteral("%1 kills (%2 before each write of every kind of save and after it, %3 at random moments), "
-                         "%4 broken states; %5 saves reported done checked; the save under way "
-                         "was found whole %6 times and not at all %7 times; %8 s")
+                         "%4 files checked, %5 broken states; %6 saves reported done checked; the save under way "
+                         "was found whole %7 times and not at all %8 times; %9 s")
               .arg(driver.kills)
               .arg(driver.sweepKills)
               .arg(driver.kills - driver.sweepKills)
+              .arg(driver.checks)
               .arg(driver.broken)
               .arg(driver.savesChecked)
               .arg(driver.underwayStored)
