@@ -23,7 +23,6 @@
 #include "inventory/fmInventory.h"
 #include "orders/OrderStore.h"
 #include "recipes/fmRecipes.h"
-#include "shell/MaskedEdit.h"
 #include "suppliers/fmSuppliers.h"
 
 #include <QAbstractButton>
@@ -608,10 +607,16 @@ private slots:
         qint64 truncations = 0;
         for (const auto &u : undone)
             truncations += u.second;
-        qInfo("%s: %lld reads, %lld writes, %lld syncs, %lld deletions (%lld truncations undoing failed writes); "
-              "%lld runs with a fault, %lld refused",
-              qPrintable(name), clean.counts[Op::Read], clean.counts[Op::Write], clean.counts[Op::Sync],
-              clean.counts[Op::Delete], truncations, runs, refused);
+        qInfo("%s", qPrintable(QStringLiteral("%1: %2 reads, %3 writes, %4 syncs, %5 deletions (%6 truncations "
+                                              "undoing failed writes); %7 runs with a fault, %8 refused")
+                                   .arg(name)
+                                   .arg(clean.counts[Op::Read])
+                                   .arg(clean.counts[Op::Write])
+                                   .arg(clean.counts[Op::Sync])
+                                   .arg(clean.counts[Op::Delete])
+                                   .arg(truncations)
+                                   .arg(runs)
+                                   .arg(refused)));
         failures.removeDuplicates();
         QVERIFY2(failures.isEmpty(), qPrintable(QString::number(failures.size()) + " failures:\n"
                                                 + failures.mid(0, 15).join('\n')));
