@@ -1,20 +1,8 @@
-// I/O faults along every save path: the fault VFS fails the n-th read, write,
-// sync or deletion of a save, once or from then on, as an I/O error and as a
-// full disk, for every n the save reaches, and likewise each truncation made
-// while a failed save is undone. Each time:
-//  - the save reports failure (the screen tells the user in plain words, the
-//    form stays open with what was typed) or reports success;
-//  - the file passes integrity_check and holds the old records when the save
-//    was refused and the new ones when it was reported stored, both as the next
-//    start would find it (a copy of the file and its journal, opened afresh)
-//    and as the running program reads it;
-//  - once the fault clears, the same save made again is stored, whole.
-// Orders are saved through OrderStore; the record forms, the expense forms and
+// I/O faults along every save path (see FaultSweep.h for what each run
+// checks): orders through OrderStore; the record forms, the expense forms and
 // the business defaults through their screens.
 
-#include "FaultVfs.h"
-#include "GuiSupport.h"
-#include "Stored.h"
+#include "FaultSweep.h"
 #include "TestSupport.h"
 
 #include "admin/fmAdministrative.h"
@@ -25,130 +13,14 @@
 #include "recipes/fmRecipes.h"
 #include "suppliers/fmSuppliers.h"
 
-#include <QAbstractButton>
-#include <QDir>
-#include <QFile>
-#include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QTableView>
-#include <functional>
 
 using FaultVfs::Op;
+using namespace FaultSweep;
 
 namespace {
 
 const QDate Today(2025, 6, 30);
-
-// --- What the user is told -----------------------------------------------------
-
-// A failure message in plain words: no SQL, none of the database engine's or the
-// driver's own texts. Where failures are explained in one place (DatabaseError),
-// the engine's texts are not accepted either; before that, the program's own
-// sentence must come first and the driver's text may follow it.
-QString plainWordsProblem(const QString &text)
-{
-    if (text.trimmed().isEmpty())
-        return QStringLiteral("the message is empty");
-    static const QStringList jargon = {
-        "SELECT ", "INSERT ", "UPDATE ", "DELETE FROM", "PRAGMA", "ROLLBACK", "COMMIT", "BEGIN ", " WHERE ",
-        "RETURNING", "QSQLITE", "SQLITE_", "sqlite3", "errno", " rowid",
-#if __has_include("data/DatabaseError.h")
-        "Unable to fetch row", "Unable to execute", "Unable to begin", "Unable to commit", "disk I/O error",
-        "database or disk is full", "database disk image",
-#endif
-    };
-    for (const QString &word : jargon) {
-        if (text.contains(word, Qt::CaseSensitive))
-            return QStringLiteral("the message holds \"%1\"").arg(word.trimmed());
-    }
-    if (!text.front().isUpper())
-        return QStringLiteral("the message does not start with a sentence");
-    return {};
-}
-
-// --- One save, as the harness drives it -------------------------------------------
-
-// A save made ready (form open, values typed): the harness makes it, with a
-// fault armed, and again once the fault has cleared.
-struct Attempt
-{
-    std::function<void()> save;      // one click of Save (Delete answered OK), or one call
-    std::function<bool()> refused;   // the save said it did not store (the form is still open)
-    std::function<QString()> kept;   // what the user typed, as it stands
-    std::function<QString()> status; // the failure a core call returned (empty for screens)
-    std::function<QStringList()> screenMismatch; // the screen against the file, when it shows stored values
-};
-
-// Runs a save case: builds its screen, opens its form, types, then calls
-// `during` with the save ready; returns when the form has closed.
-using Case = std::function<void(const std::function<void(Attempt &)> &during)>;
-
-void click(QWidget *parent, const QString &name)
-{
-    if (auto *b = child<QAbstractButton>(parent, name))
-        b->click();
-}
-
-void type(QWidget *form, const QString &box, const QString &text)
-{
-    QWidget *w = child<QWidget>(form, box);
-    if (auto *plain = qobject_cast<QPlainTextEdit *>(w)) {
-        plain->setPlainText(text);
-        return;
-    }
-    auto *line = qobject_cast<QLineEdit *>(w);
-    QVERIFY(line);
-    line->setFocus();
-    line->selectAll();
-    line->del();
-    // Keys for plain text, as typed; other characters as entered by an input method.
-    bool ascii = true;
-    for (QChar c : text)
-        ascii = ascii && c.unicode() < 128;
-    if (ascii)
-        QTest::keyClicks(line, text);
-    else
-        line->insert(text);
-}
-
-// The offscreen platform's notice for every dialog shown says nothing here.
-QtMessageHandler g_handler = nullptr;
-void quietHandler(QtMsgType type, const QMessageLogContext &context, const QString &message)
-{
-    if (!message.contains(QLatin1String("propagateSizeHints")))
-        g_handler(type, context, message);
-}
-
-QString boxTexts(QWidget *form)
-{
-    QStringList texts;
-    for (QLineEdit *line : form->findChildren<QLineEdit *>())
-        texts << line->objectName() + "=" + line->text();
-    for (QPlainTextEdit *plain : form->findChildren<QPlainTextEdit *>())
-        texts << plain->objectName() + "=" + plain->toPlainText();
-    return texts.join(QLatin1Char('|'));
-}
-
-// A modal form opened from `screen` by `opener`, filled by `fill`, saved with `button`.
-template <typename Screen>
-Case formCase(std::function<Screen *()> make, std::function<void(Screen *)> opener,
-              std::function<void(QDialog *)> fill, QString button)
-{
-    return [=](const std::function<void(Attempt &)> &during) {
-        std::unique_ptr<Screen> screen(make());
-        screen->show();
-        ModalDriver driver([&](QDialog *form) {
-            fill(form);
-            Attempt a;
-            a.save = [form, button] { click(form, button); };
-            a.refused = [form] { return form->isVisible(); };
-            a.kept = [form] { return boxTexts(form); };
-            during(a);
-        });
-        opener(screen.get());
-        QVERIFY2(!driver.opened.isEmpty(), "the form did not open");
-    };
-}
 
 template <typename Screen>
 Case browserCase(const QString &openButton, std::function<void(QDialog *)> fill, const QString &saveButton)
@@ -334,43 +206,6 @@ const char *const Seed[] = {
     " (1, 1, 1, 2), (1, 1, 2, 1), (2, 2, 3, 1), (3, 3, 1, 1)",
 };
 
-// A fault, or two of different kinds armed together (a failed write, then a
-// failed truncation while the save is undone).
-struct Fault
-{
-    struct Step
-    {
-        Op op;
-        qint64 n;
-        FaultVfs::Mode mode;
-        FaultVfs::Error error;
-        QString name() const
-        {
-            return QStringLiteral("%1 %2 #%3, %4").arg(FaultVfs::modeName(mode), FaultVfs::opName(op)).arg(n)
-                .arg(FaultVfs::errorName(error));
-        }
-    };
-    Step first;
-    std::optional<Step> then;
-
-    void arm() const
-    {
-        FaultVfs::arm(first.op, first.n, first.mode, first.error);
-        if (then)
-            FaultVfs::armAlso(then->op, then->n, then->mode, then->error);
-    }
-    QString name() const { return then ? first.name() + " then " + then->name() : first.name(); }
-};
-
-// What one run of a case came to.
-struct Outcome
-{
-    Stored::State before, after;
-    FaultVfs::Counts counts;
-    bool refused = false;
-    qint64 injected = 0;
-};
-
 } // namespace
 
 class tst_IoFaults : public QObject
@@ -378,164 +213,24 @@ class tst_IoFaults : public QObject
     Q_OBJECT
 private:
     QTemporaryDir m_dir;
-    QString m_template, m_file, m_copy;
-    qint64 m_runs = 0;
-    qint64 m_injected = 0;
-    qint64 m_refused = 0;
-
-    void fresh()
-    {
-        for (const QString &f : {m_file, m_file + "-journal", m_file + ".lock", m_copy, m_copy + "-journal"})
-            QFile::remove(f);
-        QVERIFY(QFile::copy(m_template, m_file));
-        const Status s = Database::open(m_file);
-        QVERIFY2(s, qPrintable(s.message()));
-        QVERIFY(LoadSettings(Database::connection()));
-    }
-
-    // The file as the next start would find it: a copy of the file and its
-    // journal as they are now, opened afresh (a journal left behind is rolled back).
-    Stored::State nextStart(QStringList &problems)
-    {
-        for (const QString &suffix : {QString(), QStringLiteral("-journal")}) {
-            QFile::remove(m_copy + suffix);
-            if (QFile::exists(m_file + suffix))
-                QFile::copy(m_file + suffix, m_copy + suffix);
-        }
-        Stored::State state;
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "nextStart");
-            db.setDatabaseName(m_copy);
-            if (!db.open()) {
-                problems << "the copy does not open: " + db.lastError().text();
-            } else {
-                problems << Stored::problems(db);
-                QString error;
-                state = Stored::read(db, &error);
-                if (!error.isEmpty())
-                    problems << "reading the copy failed: " + error;
-                db.close();
-            }
-        }
-        QSqlDatabase::removeDatabase("nextStart");
-        return state;
-    }
-
-    // The file against what the save said: the records before it when it was
-    // refused, `expected` when it was reported stored (checked only if given).
-    void checkFile(const QString &when, bool refused, const Stored::State &before, const Stored::State *expected,
-                   const Attempt &a, QStringList &failures)
-    {
-        QStringList problems;
-        const Stored::State onDisk = nextStart(problems);
-        QString error;
-        const Stored::State running = Stored::read(Database::connection(), &error);
-        if (!error.isEmpty())
-            problems << "the program cannot read the file: " + error;
-        const Stored::State *want = refused ? &before : expected;
-        if (want && onDisk != *want)
-            problems << QStringLiteral("the file as the next start finds it holds %1:\n%2")
-                            .arg(refused ? "more than the old records" : "other than the new records",
-                                 Stored::diff(*want, onDisk, 6));
-        if (onDisk != running)
-            problems << "the running program reads other records than the file holds:\n"
-                            + Stored::diff(onDisk, running, 6);
-        if (a.screenMismatch)
-            problems << a.screenMismatch();
-        for (const QString &p : problems)
-            failures << when + ": " + p;
-    }
-
-    // Runs `c` on a fresh copy of the starting file, with `fault` armed while
-    // the save is made the first time; a refused save is made again once the
-    // fault has cleared. `expected` is what a stored save leaves (none for the
-    // run without a fault, which finds it out).
-    Outcome run(const Case &c, const std::optional<Fault> &fault, const Stored::State *expected, QStringList &failures)
-    {
-        Outcome out;
-        fresh();
-        if (QTest::currentTestFailed())
-            return out;
-        const QString name = fault ? fault->name() : QStringLiteral("no fault");
-        out.before = Stored::read(Database::connection());
-        MessageRecorder boxes;
-        bool reached = false;
-        c([&](Attempt &a) {
-            reached = true;
-            const QString typed = a.kept();
-            FaultVfs::resetCounts();
-            if (fault)
-                fault->arm();
-            a.save();
-            FaultVfs::disarm();
-            out.counts = FaultVfs::counts();
-            out.injected = fault ? FaultVfs::injected() : 0;
-            out.refused = a.refused();
-
-            // What the user was told.
-            QStringList errors;
-            for (const Msg::Record &r : boxes.boxes) {
-                if (r.buttons == Msg::Buttons::Ok)
-                    errors << r.text;
-            }
-            if (a.status && out.refused)
-                errors << a.status();
-            if (out.refused && errors.isEmpty())
-                failures << name + ": the save was refused without a word";
-            if (!out.refused && !errors.isEmpty())
-                failures << name + ": the save was stored, yet the user was told: " + errors.join(" / ");
-            for (const QString &e : errors) {
-                if (const QString p = plainWordsProblem(e); !p.isEmpty() && !a.status)
-                    failures << QStringLiteral("%1: %2: \"%3\"").arg(name, p, e.simplified().left(200));
-            }
-            if (out.refused && a.kept() != typed)
-                failures << name + ": the form lost what was typed";
-            checkFile(name, out.refused, out.before, expected, a, failures);
-            if (!fault && out.refused)
-                return;
-
-            // The fault has cleared: the same save again is stored.
-            if (out.refused) {
-                boxes.boxes.clear();
-                a.save();
-                if (a.refused())
-                    failures << name + ": once the fault cleared, the save was still refused: "
-                                    + QStringList(boxes.texts() + QStringList(a.status ? a.status() : QString()))
-                                          .join(" / ").simplified().left(300);
-                else
-                    checkFile(name + ", saved again", false, out.before, expected, a, failures);
-            }
-        });
-        if (!reached)
-            failures << name + ": the save was never made ready";
-        out.after = Stored::read(Database::connection());
-        Database::close();
-        return out;
-    }
+    FaultSweep::Sweep m_sweep;
 
 private slots:
     void initTestCase()
     {
         QVERIFY(m_dir.isValid());
-        g_handler = qInstallMessageHandler(quietHandler);
-        QVERIFY2(FaultVfs::install(), "the fault VFS is not SQLite's default");
-        m_template = m_dir.filePath("template.db");
-        m_file = m_dir.filePath("CVN.db");
-        QDir(m_dir.path()).mkpath("copy");
-        m_copy = m_dir.filePath("copy/CVN.db");
-        QVERIFY(Database::open(m_template));
-        for (const char *sql : Seed) {
-            QSqlQuery q(Database::connection());
-            VERIFY_SQL(q, q.exec(QString::fromUtf8(sql)));
-        }
-        Database::close();
+        QStringList seed;
+        for (const char *sql : Seed)
+            seed << QString::fromUtf8(sql);
+        const QString error = m_sweep.prepare(m_dir.path(), seed);
+        QVERIFY2(error.isEmpty(), qPrintable(error));
     }
 
     // Qt's driver opens its files through the fault VFS: its statements see the
     // faults, with SQLite's own result codes.
     void qtDriverUsesTheVfs()
     {
-        fresh();
+        QVERIFY(m_sweep.fresh());
         FaultVfs::resetCounts();
         QSqlQuery q(Database::connection());
         QVERIFY(q.exec("UPDATE admin SET tax = 8"));
@@ -559,73 +254,15 @@ private slots:
     void faults()
     {
         QFETCH(QString, name);
-        const Case &c = cases()[name];
-        QStringList failures;
-        const Outcome clean = run(c, std::nullopt, nullptr, failures);
-        QVERIFY2(failures.isEmpty(), qPrintable(failures.join('\n')));
-        QVERIFY2(!clean.refused, "the save is refused without a fault");
-        QVERIFY2(clean.after != clean.before, "the save changes nothing");
-
-        qint64 runs = 0, refused = 0, injected = 0;
-        const auto sweep = [&](const Fault &fault) {
-            const Outcome o = run(c, fault, &clean.after, failures);
-            if (o.injected == 0)
-                failures << fault.name() + ": the fault was never reached";
-            ++runs;
-            refused += o.refused;
-            injected += o.injected;
-            return o;
-        };
-        // Saves truncate nothing (the journal is deleted at commit and nothing
-        // shrinks the file) until a failed save that grew the file is undone:
-        // truncations are failed there, after each write that leads to one.
-        QList<std::pair<qint64, qint64>> undone; // write n -> truncations while undoing
-        for (int op = 0; op < FaultVfs::OpCount; ++op) {
-            for (qint64 n = 1; n <= clean.counts.calls[op]; ++n) {
-                for (auto mode : {FaultVfs::Mode::Once, FaultVfs::Mode::Persistent}) {
-                    for (auto error : {FaultVfs::Error::IoError, FaultVfs::Error::DiskFull}) {
-                        const Outcome o = sweep({{Op(op), n, mode, error}, std::nullopt});
-                        if (mode == FaultVfs::Mode::Once && error == FaultVfs::Error::IoError
-                            && o.counts[Op::Truncate] > 0)
-                            undone << std::pair{n, o.counts[Op::Truncate]};
-                    }
-                }
-            }
-        }
-        for (const auto &[write, truncations] : undone) {
-            for (qint64 n = 1; n <= truncations; ++n) {
-                for (auto mode : {FaultVfs::Mode::Once, FaultVfs::Mode::Persistent}) {
-                    for (auto error : {FaultVfs::Error::IoError, FaultVfs::Error::DiskFull})
-                        sweep({{Op::Write, write, FaultVfs::Mode::Once, FaultVfs::Error::IoError},
-                               Fault::Step{Op::Truncate, n, mode, error}});
-                }
-            }
-        }
-        m_runs += runs;
-        m_refused += refused;
-        m_injected += injected;
-        qint64 truncations = 0;
-        for (const auto &u : undone)
-            truncations += u.second;
-        qInfo("%s", qPrintable(QStringLiteral("%1: %2 reads, %3 writes, %4 syncs, %5 deletions (%6 truncations "
-                                              "undoing failed writes); %7 runs with a fault, %8 refused")
-                                   .arg(name)
-                                   .arg(clean.counts[Op::Read])
-                                   .arg(clean.counts[Op::Write])
-                                   .arg(clean.counts[Op::Sync])
-                                   .arg(clean.counts[Op::Delete])
-                                   .arg(truncations)
-                                   .arg(runs)
-                                   .arg(refused)));
-        failures.removeDuplicates();
+        const QStringList failures = m_sweep.sweep(name, cases()[name]);
         QVERIFY2(failures.isEmpty(), qPrintable(QString::number(failures.size()) + " failures:\n"
                                                 + failures.mid(0, 15).join('\n')));
     }
 
     void cleanupTestCase()
     {
-        qInfo("%lld runs with a fault, %lld saves refused, %lld failing calls injected", m_runs, m_refused,
-              m_injected);
+        qInfo("%lld runs with a fault, %lld saves refused, %lld failing calls injected", m_sweep.runs,
+              m_sweep.refused, m_sweep.injected);
     }
 };
 
