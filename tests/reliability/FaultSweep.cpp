@@ -83,8 +83,10 @@ void type(QWidget *form, const QString &box, const QString &text)
 QString boxTexts(QWidget *form)
 {
     QStringList texts;
-    for (QLineEdit *line : form->findChildren<QLineEdit *>())
-        texts << line->objectName() + "=" + line->text();
+    for (QLineEdit *line : form->findChildren<QLineEdit *>()) {
+        if (!line->isReadOnly()) // figures the form computes are not typed
+            texts << line->objectName() + "=" + line->text();
+    }
     for (QPlainTextEdit *plain : form->findChildren<QPlainTextEdit *>())
         texts << plain->objectName() + "=" + plain->toPlainText();
     return texts.join(QLatin1Char('|'));

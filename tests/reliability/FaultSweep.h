@@ -46,7 +46,7 @@ using Case = std::function<void(const std::function<void(Attempt &)> &during)>;
 // A form's button clicked; a box's text replaced as a user types it.
 void click(QWidget *parent, const QString &name);
 void type(QWidget *form, const QString &box, const QString &text);
-// Every one-line and multi-line box of `form` with its text.
+// Every box of `form` the user types into, with its text.
 QString boxTexts(QWidget *form);
 
 // A modal form opened from a new `Screen` by `opener`, filled by `fill`, saved
