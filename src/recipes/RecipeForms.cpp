@@ -115,8 +115,9 @@ void fmUpdateRecipe::cmDelete_Click()
         reportSaveFailure(s);
         return;
     }
-    if (Status s = rs.refresh(); !s)
-        reportSaveFailure(s);
+    // The recipe is deleted; a failure to read the set again is reported by the
+    // browser, which reads it once more when the form has closed.
+    (void)rs.refresh();
     rs.moveFirst();
     if (rs.recordCount() == 0)
         m_browser.clearRecipes();
