@@ -363,8 +363,17 @@ struct Figures
 {
     std::set<QString> forms, boxes;
     int values = 0, tried = 0, stored = 0, refused = 0;
+    int exact = 0; // stored exactly as pasted, nothing cut or left out by the box
 };
 Figures figures;
+
+// The offscreen platform warns on every form shown; other messages go through.
+QtMessageHandler previousHandler = nullptr;
+void dropPlatformNoise(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (!message.contains(QLatin1String("does not support propagateSizeHints")))
+        previousHandler(type, context, message);
+}
 
 } // namespace
 
@@ -372,12 +381,17 @@ class tst_BadInput : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase() { figures.values = int(hostileValues().size()); }
+    void initTestCase()
+    {
+        previousHandler = qInstallMessageHandler(dropPlatformNoise);
+        figures.values = int(hostileValues().size());
+    }
     void cleanupTestCase()
     {
-        qInfo("bad input: %d forms, %d boxes, %d values, %d combinations (%d stored whole, %d refused)",
+        qInfo("bad input: %d forms, %d boxes, %d values, %d combinations (%d stored whole, %d of them exactly as "
+              "pasted; %d refused)",
               int(figures.forms.size()), int(figures.boxes.size()), figures.values, figures.tried, figures.stored,
-              figures.refused);
+              figures.exact, figures.refused);
     }
 
     void everyBoxEveryValue_data()
@@ -423,6 +437,7 @@ private slots:
         for (const QString &boxName : names) {
             MessageRecorder messages;
             QString shown, kept;
+            QHash<QString, QString> shownAll;
             bool open = true;
             QByteArray before;
             QVariantList keysBefore;
@@ -435,6 +450,8 @@ private slots:
                 QPushButton *save = child<QPushButton>(f, saveButton(f));
                 save->setFocus();
                 shown = boxText(f, box);
+                for (const QString &other : names)
+                    shownAll.insert(other, boxText(f, child<QWidget>(f, other)));
                 messages.boxes.clear();
                 before = fileHash(db.path());
                 keysBefore = keys(db, c);
@@ -469,10 +486,16 @@ private slots:
             }
             if (!check(key.isValid(), where + ": closed, but no row was stored"))
                 continue;
-            const QVariant stored = db.scalar(
-                QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?").arg(l.column, c.table, c.key), {key});
-            const QString mismatch = storedMismatch(l, shown, stored);
-            check(mismatch.isEmpty(), where + ": " + mismatch);
+            if (shown == value)
+                ++figures.exact;
+            // The whole entry is stored, not just the box under test.
+            for (const QString &other : names) {
+                const Landing &o = c.landing.value(other);
+                const QVariant stored = db.scalar(
+                    QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?").arg(o.column, c.table, c.key), {key});
+                const QString mismatch = storedMismatch(o, shownAll.value(other), stored);
+                check(mismatch.isEmpty(), where + ": " + other + ": " + mismatch);
+            }
         }
         QVERIFY2(faults.isEmpty(), qPrintable(faults.join("\n")));
     }
