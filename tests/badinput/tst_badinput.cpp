@@ -363,6 +363,7 @@ struct Figures
 {
     std::set<QString> forms, boxes;
     int values = 0, tried = 0, stored = 0, refused = 0;
+    int searches = 0;
     int exact = 0; // stored exactly as pasted, nothing cut or left out by the box
 };
 Figures figures;
@@ -373,6 +374,40 @@ void dropPlatformNoise(QtMsgType type, const QMessageLogContext &context, const 
 {
     if (!message.contains(QLatin1String("does not support propagateSizeHints")))
         previousHandler(type, context, message);
+}
+
+// A browser's Go To: the screen, its search box, the column searched (the one
+// its first value label shows) and the message when nothing is found.
+struct SearchCase
+{
+    QString screen, combo, label, insert, notFound;
+};
+
+QList<SearchCase> searchCases()
+{
+    return {
+        {"fmCustomers", "cmbCust", "lblLastname",
+         "INSERT INTO customer (cust_num, last_name, first_name, address, phone) VALUES (?, ?, 'F', 'A', 'P')",
+         "Customer not found!"},
+        {"fmInventory", "cmbInv", "lblProduct",
+         "INSERT INTO inventory (product_num, product, product_refnum, cost, qty) VALUES (?, ?, 'R', 0, 0)",
+         "Product not found!"},
+        {"fmSuppliers", "cmbSupplier", "lblCompany", "INSERT INTO suppliers (supplier_num, Company) VALUES (?, ?)",
+         "Supplier not found!"},
+        {"fmRecipes", "cmbRecipes", "lblRecipe",
+         "INSERT INTO recipes (rowid, Recipe_Name, Recipe_Directions1) VALUES (?, ?, 'Stir')", "Recipe not found!"},
+    };
+}
+
+BrowserScreen *openBrowser(const QString &name)
+{
+    if (name == "fmCustomers")
+        return new fmCustomers;
+    if (name == "fmInventory")
+        return new fmInventory;
+    if (name == "fmSuppliers")
+        return new fmSuppliers;
+    return new fmRecipes;
 }
 
 } // namespace
@@ -389,9 +424,9 @@ private slots:
     void cleanupTestCase()
     {
         qInfo("bad input: %d forms, %d boxes, %d values, %d combinations (%d stored whole, %d of them exactly as "
-              "pasted; %d refused)",
+              "pasted; %d refused); %d searches",
               int(figures.forms.size()), int(figures.boxes.size()), figures.values, figures.tried, figures.stored,
-              figures.exact, figures.refused);
+              figures.exact, figures.refused, figures.searches);
     }
 
     void everyBoxEveryValue_data()
@@ -498,6 +533,62 @@ private slots:
             }
         }
         QVERIFY2(faults.isEmpty(), qPrintable(faults.join("\n")));
+    }
+
+    void goToEveryValue_data()
+    {
+        QTest::addColumn<int>("browser");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<bool>("stored"); // a row holds the value as its name
+        const QList<SearchCase> cases = searchCases();
+        for (int b = 0; b < cases.size(); ++b) {
+            for (const auto &[name, value] : hostileValues()) {
+                for (bool stored : {true, false})
+                    QTest::addRow("%s: %s%s", qPrintable(cases[b].screen), qPrintable(name),
+                                  stored ? " (stored)" : "")
+                        << b << value << stored;
+            }
+        }
+    }
+    // Go To finds the row named exactly as typed, and only that one: a quote
+    // in the text never turns it into another search (the decoy sorts first,
+    // so a criterion that matched every row would land there). Nothing is
+    // written to the file.
+    void goToEveryValue()
+    {
+        QFETCH(int, browser);
+        QFETCH(QString, value);
+        QFETCH(bool, stored);
+        const SearchCase c = searchCases().at(browser);
+        TestDatabase db;
+        QVERIFY(db.exec(c.insert, {1, "!decoy"}));
+        if (stored)
+            QVERIFY(db.exec(c.insert, {2, value}));
+        std::unique_ptr<BrowserScreen> screen(openBrowser(c.screen));
+        screen->show();
+        FormOpener::activate(screen.get());
+        const QString first = screen->valueText(c.label); // the decoy, unless the value sorts before it
+        MessageRecorder messages;
+        QComboBox *combo = child<QComboBox>(screen.get(), c.combo);
+        pasteInto(combo->lineEdit(), value);
+        const QString typed = combo->currentText();
+        const QByteArray before = fileHash(db.path());
+        auto *search = child<QPushButton>(screen.get(), "cmSearch");
+        search->click();
+        ++figures.searches;
+        QCOMPARE(fileHash(db.path()), before);
+        if (typed.trimmed().isEmpty()) {
+            // Go To is not offered for blank text; when it is, it says why not.
+            QVERIFY(!search->isEnabled() || messages.texts() == QStringList{"You must enter a search value"});
+            QCOMPARE(screen->valueText(c.label), first);
+        } else if (stored && typed == value) {
+            QCOMPARE(messages.texts(), QStringList());
+            QCOMPARE(screen->valueText(c.label), value);
+        } else {
+            QCOMPARE(messages.texts(), QStringList{c.notFound});
+            QCOMPARE(messages.boxes[0].title, QString("Search Failed"));
+            QCOMPARE(screen->valueText(c.label), first);
+        }
     }
 };
 
