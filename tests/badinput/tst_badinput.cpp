@@ -81,7 +81,11 @@ struct Landing
     Kind kind = Kind::Text;
     QString emptyStoredAs; // what an empty box stores, when not as shown
     QString refusedShows;  // what the box shows after a refusal, when not as typed
+    QString refusalNames;  // a refusal's message names one of these ("|" between; ShownText: the box's text)
 };
+
+// Stands for the box's text as the screen shows it (a masked box's blanks included).
+const QString ShownText = QStringLiteral("<shown>");
 
 // One form, as opened from where the user opens it.
 struct FormCase
@@ -135,7 +139,7 @@ QList<FormCase> formCases()
         {"txtdesc", "Flour"}, {"medAmt", "12.5"}, {"medDate", "03/04/2026"}};
     const QHash<QString, Landing> expenseLanding{{"txtdesc", {"expense_desc"}},
                                                  {"medAmt", {"expense_amt", Kind::Money}},
-                                                 {"medDate", {"expense_date", Kind::Date}}};
+                                                 {"medDate", {"expense_date", Kind::Date, {}, {}, ShownText}}};
     const QList<std::pair<QString, QString>> admin{
         {"medtax", "7.25"}, {"medshipping", "8.5"}, {"medShippingOOT", "12.5"}, {"medInvQty", "5"}};
     const QHash<QString, Landing> adminLanding{{"medtax", {"tax", Kind::Number}},
@@ -146,9 +150,10 @@ QList<FormCase> formCases()
                                                    {"medaddcosts", "$03.00"}, {"meddiscounts", "$01.00"},
                                                    {"txtComments", "ring twice"}};
     const QHash<QString, Landing> orderLanding{
-        {"medDate", {"order_date", Kind::Date}},
+        {"medDate", {"order_date", Kind::Date, {}, {}, ShownText}},
         {"txtQty_0",
-         {"(SELECT group_concat(order_qty) FROM order_detail d WHERE d.order_num = orders.order_num)", Kind::Number}},
+         {"(SELECT group_concat(order_qty) FROM order_detail d WHERE d.order_num = orders.order_num)", Kind::Number,
+          {}, {}, "quantity of Fudge|You must enter a quanity"}},
         // An amount box without digits stands for no amount.
         {"medaddcosts", {"add_costs", Kind::Money, "0"}},
         {"meddiscounts", {"discounts", Kind::Money, "0"}},
@@ -471,7 +476,7 @@ private slots:
         };
         for (const QString &boxName : names) {
             MessageRecorder messages;
-            QString shown, kept;
+            QString shown, kept, onScreen;
             QHash<QString, QString> shownAll;
             bool open = true;
             QByteArray before;
@@ -485,6 +490,8 @@ private slots:
                 QPushButton *save = child<QPushButton>(f, saveButton(f));
                 save->setFocus();
                 shown = boxText(f, box);
+                auto *line = qobject_cast<QLineEdit *>(box);
+                onScreen = line ? line->displayText() : shown;
                 for (const QString &other : names)
                     shownAll.insert(other, boxText(f, child<QWidget>(f, other)));
                 messages.boxes.clear();
@@ -503,11 +510,19 @@ private slots:
                 // Bad input is caught by the form, not by the database.
                 check(m.icon != Msg::Icon::Critical, where + ": " + m.text);
             }
+            if (qEnvironmentVariableIsSet("BADINPUT_LOG"))
+                qInfo("%s -> %s [%s]", qPrintable(where), open ? "refused" : "stored",
+                      qPrintable(messages.texts().join(" | ").replace('\n', ' ')));
             if (open) {
                 ++figures.refused;
                 if (!check(!messages.boxes.isEmpty(), where + ": refused without a message"))
                     continue;
                 check(!messages.boxes.last().text.trimmed().isEmpty(), where + ": an empty message");
+                const QString named = QString(l.refusalNames).replace(ShownText, onScreen);
+                bool names = false;
+                for (const QString &n : named.split(u'|'))
+                    names = names || messages.boxes.last().text.contains(n);
+                check(names, where + ": the message does not name \"" + named + "\": " + messages.boxes.last().text);
                 check(fileHash(db.path()) == before, where + ": file changed by a refused save");
                 const QString expectedKept = l.refusedShows.isEmpty() || numberIn(shown) ? shown : l.refusedShows;
                 check(kept == expectedKept, where + ": the box now holds \"" + kept.left(40) + "\"");
