@@ -425,17 +425,11 @@ std::optional<Orders::Order> OrderForm::prepareOrder()
     const std::optional<int> number = numberToStore();
     if (!number)
         return std::nullopt;
-    if (!priced) {
-        Msg::show(this,
-                  QStringLiteral("The totals of this order cannot be computed from its quantities and prices.  "
-                                 "The order was not saved."),
-                  QStringLiteral("Error"));
-        return std::nullopt;
-    }
     OrderEntry::FormEntries entries;
     entries.orderNum = *number;
     entries.custNum = lblCustNum->text();
-    entries.orderDate = medDate->text();
+    // The date as the box shows it, so a message names what the user sees.
+    entries.orderDate = medDate->displayText();
     entries.status = OrderStatus;
     entries.party = optParty->isChecked();
     entries.outOfTown = chkOutofTown->isChecked();
@@ -446,9 +440,18 @@ std::optional<Orders::Order> OrderForm::prepareOrder()
     entries.total = lblTotSale->text();
     entries.lines = m_lines->entries();
     entries.problemTitle = m_config.checkTitle;
+    // A quantity or date the order cannot take is named first: it is also why
+    // the totals could not be computed.
     OrderEntry::Built built = OrderEntry::toOrder(entries);
     if (!built.order) {
         Msg::show(this, built.problem.text, built.problem.title);
+        return std::nullopt;
+    }
+    if (!priced) {
+        Msg::show(this,
+                  QStringLiteral("The totals of this order cannot be computed from its quantities and prices.  "
+                                 "The order was not saved."),
+                  QStringLiteral("Error"));
         return std::nullopt;
     }
     return built.order;
