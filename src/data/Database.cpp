@@ -1,5 +1,6 @@
 #include "data/Database.h"
 
+#include "data/Backup.h"
 #include "data/DatabaseLock.h"
 #include "data/Schema.h"
 #include "data/Transaction.h"
@@ -143,6 +144,8 @@ Status setPragmas(QSqlDatabase db)
 
 Status upgrade(QSqlDatabase db, const QString &path, int version)
 {
+    if (Status s = Backup::take(db, path); !s)
+        return Status::failure(QStringLiteral("No backup could be made before the upgrade. %1").arg(s.message()));
     const QString backup = QStringLiteral("%1.v%2.bak").arg(path).arg(version);
     QFile::remove(backup);
     if (!QFile::copy(path, backup))

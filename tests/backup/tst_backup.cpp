@@ -1,0 +1,307 @@
+#include "ChildProcess.h"
+#include "TestSupport.h"
+
+#include "data/Backup.h"
+#include "data/CsvExport.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QStandardPaths>
+
+class tst_Backup : public QObject
+{
+    Q_OBJECT
+
+private:
+    static QDateTime at(const QString &text) { return QDateTime::fromString(text, "yyyy-MM-dd HH:mm"); }
+
+    // Writes an empty file with the name of a backup taken at `when`.
+    static void fakeBackup(const QString &databasePath, const QDateTime &when)
+    {
+        QFile f(QDir(Backup::folderFor(databasePath)).filePath(Backup::fileName(databasePath, when)));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+    }
+
+private slots:
+    void names()
+    {
+        const QString db = "/somewhere/CVN.db";
+        const QDateTime when = at("2026-03-04 05:06").addSecs(7);
+        QCOMPARE(Backup::fileName(db, when), QString("CVN 2026-03-04 050607.db"));
+        QCOMPARE(Backup::timeOf(db, Backup::fileName(db, when)), when);
+        QVERIFY(!Backup::timeOf(db, "CVN 2026-03-04 0506.db").isValid());
+        QVERIFY(!Backup::timeOf(db, "Other 2026-03-04 050607.db").isValid());
+        QVERIFY(!Backup::timeOf(db, "CVN 2026-03-04 050607.db.partial").isValid());
+        // Names sort as the times do.
+        QVERIFY(Backup::fileName(db, at("2026-10-01 00:00")) > Backup::fileName(db, at("2026-09-30 23:59")));
+    }
+
+    void rotation_data()
+    {
+        QTest::addColumn<QStringList>("taken");
+        QTest::addColumn<QString>("now");
+        QTest::addColumn<QStringList>("removed");
+
+        QStringList daily;
+        for (int d = 1; d <= 12; ++d)
+            daily << QString("2026-05-%1 09:00").arg(d, 2, 10, QChar('0'));
+        QTest::newRow("ten or fewer: all kept") << daily.mid(0, 10) << "2026-05-12 10:00" << QStringList();
+        QTest::newRow("twelve in one month: two oldest go")
+            << daily << "2026-05-12 10:00" << QStringList{"2026-05-01 09:00", "2026-05-02 09:00"};
+        // Eleven this month, one at the end of last month: the old one is the
+        // newest of its month and stays.
+        QStringList withApril = daily.mid(0, 11);
+        withApril << "2026-04-30 18:00";
+        QTest::newRow("newest of an earlier month stays")
+            << withApril << "2026-05-12 10:00" << QStringList{"2026-05-01 09:00"};
+        QStringList twoInApril = daily;
+        twoInApril << "2026-04-30 18:00" << "2026-04-02 08:00";
+        QTest::newRow("older ones of an earlier month go")
+            << twoInApril << "2026-05-12 10:00"
+            << QStringList{"2026-05-01 09:00", "2026-05-02 09:00", "2026-04-02 08:00"};
+        QStringList yearly = daily;
+        yearly << "2025-06-30 12:00" << "2025-05-31 12:00" << "2024-12-31 12:00";
+        QTest::newRow("a year back: the 12th month before goes")
+            << yearly << "2026-05-12 10:00"
+            << QStringList{"2026-05-01 09:00", "2026-05-02 09:00", "2025-05-31 12:00", "2024-12-31 12:00"};
+        QStringList future = daily;
+        future << "2027-01-01 00:00";
+        QTest::newRow("a time after now counts among the newest")
+            << future << "2026-05-12 10:00"
+            << QStringList{"2026-05-01 09:00", "2026-05-02 09:00", "2026-05-03 09:00"};
+    }
+
+    void rotation()
+    {
+        QFETCH(QStringList, taken);
+        QFETCH(QString, now);
+        QFETCH(QStringList, removed);
+        QList<QDateTime> times;
+        for (const QString &t : taken)
+            times << at(t);
+        QStringList got;
+        for (const QDateTime &t : Backup::toRemove(times, at(now)))
+            got << t.toString("yyyy-MM-dd HH:mm");
+        got.sort();
+        removed.sort();
+        QCOMPARE(got, removed);
+    }
+
+    // Taking a backup thins the real folder by the same rule.
+    void takeRotatesFolder()
+    {
+        TestDatabase t;
+        const QDateTime now = at("2026-05-20 12:00");
+        for (int d = 1; d <= 12; ++d)
+            fakeBackup(t.path(), at(QString("2026-05-%1 09:00").arg(d, 2, 10, QChar('0'))));
+        fakeBackup(t.path(), at("2026-01-15 09:00"));
+        QString made;
+        QVERIFY2(Backup::take(t.db(), t.path(), &made, now), "take");
+        QStringList left;
+        for (const Backup::Entry &e : Backup::list(t.path()))
+            left << e.taken.toString("MM-dd");
+        QCOMPARE(left, (QStringList{"05-20", "05-12", "05-11", "05-10", "05-09", "05-08", "05-07", "05-06",
+                                   "05-05", "05-04", "01-15"}));
+        QCOMPARE(QFileInfo(made).fileName(), QString("CVN 2026-05-20 120000.db"));
+        QVERIFY(QDir(Backup::folderFor(t.path())).entryList({"*.partial"}).isEmpty());
+    }
+
+    void isDue()
+    {
+        TestDatabase t;
+        const QDateTime now = at("2026-05-20 12:00");
+        QVERIFY(Backup::isDue(t.path(), now));
+        fakeBackup(t.path(), now.addSecs(-23 * 3600));
+        QVERIFY(!Backup::isDue(t.path(), now));
+        QVERIFY(Backup::isDue(t.path(), now.addSecs(3600)));
+    }
+
+    // Another program is in the middle of a save: the backup holds the last
+    // committed data, whole and undamaged, and nothing of the unfinished save.
+    void backupDuringSave()
+    {
+        TestDatabase t;
+        QVERIFY(t.exec("INSERT INTO customer (cust_num, last_name) VALUES (1, 'Kept')"));
+        const QString path = t.path();
+        HeldByChild saving([path] {
+            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "saver");
+            db.setDatabaseName(path);
+            if (!db.open() || !QSqlQuery(db).exec("BEGIN IMMEDIATE"))
+                return false;
+            QSqlQuery q(db);
+            for (int i = 2; i < 500; ++i) {
+                if (!q.exec(QString("INSERT INTO customer (cust_num, last_name) VALUES (%1, 'Unsaved')").arg(i)))
+                    return false;
+            }
+            return true;
+        });
+        QVERIFY(saving.ready());
+        QString made;
+        const Status s = Backup::take(t.db(), t.path(), &made);
+        QVERIFY2(s, qPrintable(s.message()));
+        Backup::Contents contents;
+        QVERIFY(Backup::inspect(made, &contents));
+        QCOMPARE(contents.customers, 1);
+        saving.release();
+    }
+
+    void inspectRefusesDamage_data()
+    {
+        QTest::addColumn<QByteArray>("damage");
+        QTest::newRow("empty") << QByteArray("empty");
+        QTest::newRow("not a database") << QByteArray("text");
+        QTest::newRow("cut short") << QByteArray("truncate");
+        QTest::newRow("pages overwritten") << QByteArray("scribble");
+    }
+
+    void inspectRefusesDamage()
+    {
+        QFETCH(QByteArray, damage);
+        TestDatabase t;
+        for (int i = 0; i < 300; ++i)
+            QVERIFY(t.exec("INSERT INTO customer (cust_num, last_name, comments) VALUES (?, 'x', ?)",
+                           {i, QString(200, QChar('c'))}));
+        QString made;
+        QVERIFY(Backup::take(t.db(), t.path(), &made));
+        QVERIFY(Backup::inspect(made));
+        QFile f(made);
+        QVERIFY(f.open(QIODevice::ReadWrite));
+        if (damage == "empty")
+            f.resize(0);
+        else if (damage == "text")
+            f.write("name,phone\n");
+        else if (damage == "truncate")
+            f.resize(f.size() / 2);
+        else {
+            f.seek(f.size() / 2);
+            f.write(QByteArray(8192, '\x5a'));
+        }
+        f.close();
+        QVERIFY(!Backup::inspect(made));
+    }
+
+    // The export read back by Python's csv module equals the stored data.
+    void exportReadBack()
+    {
+        const QString python = QStandardPaths::findExecutable("python3");
+        if (python.isEmpty())
+            QSKIP("python3 is not installed");
+        TestDatabase t;
+        const QStringList awkward = {"Plain", "Comma, inside", "Quote \"here\"", "Line\nbreak", "Crlf\r\nbreak",
+                                     "Zoë Ångström – 東京", " spaced ", ""};
+        for (int i = 0; i < awkward.size(); ++i)
+            QVERIFY(t.exec("INSERT INTO customer (cust_num, first_name, last_name, comments) VALUES (?, ?, ?, ?)",
+                           {i + 1, awkward[i], awkward[(i + 1) % awkward.size()], awkward[(i + 2) % awkward.size()]}));
+        QVERIFY(t.exec("INSERT INTO inventory (product_num, product, cost, qty) VALUES (7, 'Jam, \"fig\"', 125000, 3)"));
+        QVERIFY(t.exec("INSERT INTO inventory (product_num, product, cost, qty) VALUES (8, 'Tea', -5, 0)"));
+        QVERIFY(t.exec("INSERT INTO orders (order_num, cust_num, order_date, subtotal, total_price, comments) "
+                       "VALUES (3, 1, '2026-01-31', 123456, 1234560000, 'a\nb')"));
+        QVERIFY(t.exec("INSERT INTO order_detail (order_num, cust_num, product_num, order_qty) VALUES (3, 1, 7, 2)"));
+        QVERIFY(t.exec("INSERT INTO expenses (expense_num, expense_desc, expense_amt, expense_date) "
+                       "VALUES (1, 'Rent', 5000000, NULL)"));
+
+        const QString out = QDir(t.dir()).filePath("csv");
+        QStringList written;
+        QVERIFY(CsvExport::write(t.db(), CsvExport::allTables(), out, {}, &written));
+        QCOMPARE(written.size(), CsvExport::allTables().size());
+
+        QProcess py;
+        py.setWorkingDirectory(out);
+        py.start(python, {"-c", "import csv, glob, json, sys\n"
+                                "d = {}\n"
+                                "for f in glob.glob('*.csv'):\n"
+                                "    with open(f, newline='', encoding='utf-8-sig') as h:\n"
+                                "        d[f] = list(csv.reader(h, strict=True))\n"
+                                "sys.stdout.write(json.dumps(d))\n"});
+        QVERIFY(py.waitForFinished(30000));
+        QVERIFY2(py.exitCode() == 0, py.readAllStandardError().constData());
+        const QJsonObject files = QJsonDocument::fromJson(py.readAllStandardOutput()).object();
+        const auto rows = [&files](const QString &name) {
+            QList<QStringList> result;
+            for (const QJsonValue &row : files.value(name).toArray()) {
+                QStringList fields;
+                for (const QJsonValue &v : row.toArray())
+                    fields << v.toString();
+                result << fields;
+            }
+            return result;
+        };
+
+        const auto customers = rows("customers.csv");
+        QCOMPARE(customers.size(), awkward.size() + 1);
+        QCOMPARE(customers[0], (QStringList{"cust_num", "first_name", "last_name", "address", "phone", "email",
+                                            "birthday", "comments"}));
+        QSqlQuery q(t.db());
+        QVERIFY(q.exec("SELECT * FROM customer ORDER BY cust_num"));
+        for (int r = 1; q.next(); ++r) {
+            QStringList stored;
+            for (int c = 0; c < 8; ++c)
+                stored << q.value(c).toString();
+            QCOMPARE(customers[r], stored);
+        }
+        QCOMPARE(rows("products.csv").value(1), (QStringList{"7", "Jam, \"fig\"", "", "12.50", "3"}));
+        QCOMPARE(rows("products.csv").value(2), (QStringList{"8", "Tea", "", "-0.0005", "0"}));
+        const auto orders = rows("orders.csv");
+        const int date = orders[0].indexOf("order_date");
+        const int total = orders[0].indexOf("total_price");
+        const int subtotal = orders[0].indexOf("subtotal");
+        QCOMPARE(orders[1][date], QString("2026-01-31"));
+        QCOMPARE(orders[1][subtotal], QString("12.3456"));
+        QCOMPARE(orders[1][total], QString("123456.00"));
+        QCOMPARE(orders[1][orders[0].indexOf("comments")], QString("a\nb"));
+        QCOMPARE(rows("order_lines.csv").value(1), (QStringList{"3", "1", "7", "Jam, \"fig\"", "2"}));
+        QCOMPARE(rows("expenses.csv").value(1), (QStringList{"1", "Rent", "500.00", ""}));
+        QCOMPARE(rows("suppliers.csv").size(), 1);
+        QCOMPARE(rows("business_defaults.csv").size(), 2);
+    }
+
+    // The same work from the command line, without a window: exit status and
+    // message; the file may be held by a running Corvana meanwhile.
+    void commandLine()
+    {
+        TestDatabase t;
+        QVERIFY(t.exec("INSERT INTO customer (cust_num, last_name) VALUES (1, 'Held')"));
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove("DISPLAY");
+        env.remove("WAYLAND_DISPLAY");
+        env.insert("QT_QPA_PLATFORM", "none-such");
+        p.setProcessEnvironment(env);
+
+        p.start(CORVANA_BIN, {"--backup-now", "--database", t.path()});
+        QVERIFY(p.waitForFinished(60000));
+        QCOMPARE(p.exitCode(), 0);
+        QVERIFY(QString::fromUtf8(p.readAllStandardOutput()).startsWith("Backup saved: "));
+        QCOMPARE(Backup::list(t.path()).size(), 1);
+        Backup::Contents contents;
+        QVERIFY(Backup::inspect(Backup::list(t.path()).first().path, &contents));
+        QCOMPARE(contents.customers, 1);
+
+        const QString out = QDir(t.dir()).filePath("export");
+        p.start(CORVANA_BIN, {"--export-csv", out, "--database", t.path()});
+        QVERIFY(p.waitForFinished(60000));
+        QCOMPARE(p.exitCode(), 0);
+        QVERIFY(QString::fromUtf8(p.readAllStandardOutput()).startsWith("Exported 8 CSV files"));
+        QVERIFY(QFile::exists(QDir(out).filePath("customers.csv")));
+
+        p.start(CORVANA_BIN, {"--backup-now", "--database", QDir(t.dir()).filePath("missing.db")});
+        QVERIFY(p.waitForFinished(60000));
+        QCOMPARE(p.exitCode(), 1);
+        QVERIFY(QString::fromUtf8(p.readAllStandardError()).contains("does not exist"));
+        QVERIFY(!QFile::exists(QDir(t.dir()).filePath("missing.db")));
+
+        QFile text(QDir(t.dir()).filePath("notes.db"));
+        QVERIFY(text.open(QIODevice::WriteOnly));
+        text.write("not a database");
+        text.close();
+        p.start(CORVANA_BIN, {"--export-csv", out, "--database", text.fileName()});
+        QVERIFY(p.waitForFinished(60000));
+        QCOMPARE(p.exitCode(), 1);
+        QVERIFY(QString::fromUtf8(p.readAllStandardError()).contains("not a database"));
+    }
+};
+
+QTEST_MAIN(tst_Backup)
+#include "tst_backup.moc"
