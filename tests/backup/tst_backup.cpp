@@ -1,6 +1,7 @@
 #include "ChildProcess.h"
 #include "TestSupport.h"
 
+#include "bookkeeping/Ledger.h"
 #include "data/Backup.h"
 #include "data/CsvExport.h"
 
@@ -255,6 +256,33 @@ private slots:
         QCOMPARE(rows("expenses.csv").value(1), (QStringList{"1", "Rent", "500.00", ""}));
         QCOMPARE(rows("suppliers.csv").size(), 1);
         QCOMPARE(rows("business_defaults.csv").size(), 2);
+    }
+
+    // The bookkeeping period's lists: only what lies in the period.
+    void exportPeriod()
+    {
+        TestDatabase t;
+        QVERIFY(t.exec("INSERT INTO customer (cust_num, first_name, last_name) VALUES (1, 'Ann', 'Lee')"));
+        QVERIFY(t.exec("INSERT INTO orders (order_num, cust_num, order_status, subtotal, close_date) VALUES "
+                       "(1, 1, 'C', 100000, '2026-03-10'), (2, 1, 'C', 200000, '2026-04-01'), "
+                       "(3, 1, 'O', 300000, NULL)"));
+        QVERIFY(t.exec("INSERT INTO expenses (expense_num, expense_desc, expense_amt, expense_date) VALUES "
+                       "(1, 'In', 25000, '2026-03-31'), (2, 'Out', 5000, '2026-02-28')"));
+        const QString out = QDir(t.dir()).filePath("period");
+        QVERIFY(Bookkeeping::exportPeriod(t.db(),
+                                          Bookkeeping::Period::between(QDate(2026, 3, 1), QDate(2026, 3, 31)), out));
+        const auto lines = [&out](const QString &name) {
+            QFile f(QDir(out).filePath(name));
+            if (!f.open(QIODevice::ReadOnly))
+                return QStringList();
+            return QString::fromUtf8(f.readAll()).remove(QChar(0xFEFF)).split("\r\n", Qt::SkipEmptyParts);
+        };
+        const QStringList sales = lines("period_sales.csv");
+        QCOMPARE(sales.size(), 2);
+        QVERIFY(sales[1].startsWith("1,"));
+        QVERIFY(sales[1].contains(",10.00,2026-03-10,C,"));
+        QCOMPARE(lines("period_expenses.csv"), (QStringList{"expense_num,expense_date,expense_amt,expense_desc",
+                                                            "1,2026-03-31,2.50,In"}));
     }
 
     // The same work from the command line, without a window: exit status and
