@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 class QWidget;
 
 // The main window's File menu work: backups, restore, CSV export and import.
@@ -16,5 +18,11 @@ void backUpNow(QWidget *opener);
 // "Export to CSV...": asks for a folder and writes every table there, with
 // progress for large files.
 void exportCsv(QWidget *opener);
+
+// "Restore from a backup...": lists the backups (when taken, size, what each
+// holds) in the "fmRestore" dialog; the chosen one is checked, the current data
+// backed up, then the program goes on with the restored data. `closeScreens`
+// runs first, so that no screen holds data of the file being replaced.
+void restore(QWidget *opener, const std::function<void()> &closeScreens);
 
 } // namespace Safety

@@ -50,6 +50,8 @@ void fmMain::createMenus()
     QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
     file->setObjectName("menuFile");
     add(file, "actBackUpNow", QStringLiteral("&Back up now"), [this] { Safety::backUpNow(this); });
+    add(file, "actRestore", QStringLiteral("&Restore from a backup..."),
+        [this] { Safety::restore(this, [this] { m_navigator->unloadAll(); }); });
     file->addSeparator();
     add(file, "actExportCsv", QStringLiteral("&Export to CSV..."), [this] { Safety::exportCsv(this); });
     file->addSeparator();

@@ -5,6 +5,13 @@
 #include "data/Backup.h"
 #include "data/CsvExport.h"
 
+#include "GuiSupport.h"
+#include "shell/fmMain.h"
+
+#include <QAction>
+#include <QFileDialog>
+#include <QPushButton>
+#include <QTableWidget>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -181,6 +188,191 @@ private slots:
         }
         f.close();
         QVERIFY(!Backup::inspect(made));
+    }
+
+    void restoreReplacesData()
+    {
+        TestDatabase t;
+        QVERIFY(t.exec("INSERT INTO customer (cust_num, last_name) VALUES (1, 'Then')"));
+        QString old;
+        QVERIFY(Backup::take(t.db(), t.path(), &old, QDateTime::currentDateTime().addSecs(-60)));
+        QVERIFY(t.exec("INSERT INTO customer (cust_num, last_name) VALUES (2, 'Now')"));
+        QString safety;
+        const Status s = Database::restoreFrom(old, &safety);
+        QVERIFY2(s, qPrintable(s.message()));
+        QVERIFY(Database::connection().isOpen());
+        QCOMPARE(t.count("customer"), 1);
+        Backup::Contents before;
+        QVERIFY(Backup::inspect(safety, &before));
+        QCOMPARE(before.customers, 2);
+        QVERIFY(!QFile::exists(t.path() + ".restoring"));
+    }
+
+    void restoreRefusesDamage_data()
+    {
+        QTest::addColumn<QByteArray>("damage");
+        QTest::newRow("cut short") << QByteArray("truncate");
+        QTest::newRow("pages overwritten") << QByteArray("scribble");
+        QTest::newRow("another program's database") << QByteArray("foreign");
+        QTest::newRow("missing") << QByteArray("missing");
+    }
+
+    // A damaged backup is refused before anything changes: the file keeps its
+    // bytes and no backup is added.
+    void restoreRefusesDamage()
+    {
+        QFETCH(QByteArray, damage);
+        TestDatabase t;
+        for (int i = 0; i < 200; ++i)
+            QVERIFY(t.exec("INSERT INTO customer (cust_num, comments) VALUES (?, ?)", {i, QString(300, 'x')}));
+        QString made;
+        QVERIFY(Backup::take(t.db(), t.path(), &made, QDateTime::currentDateTime().addSecs(-60)));
+        if (damage == "foreign") {
+            QFile::remove(made);
+            QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "foreign");
+            other.setDatabaseName(made);
+            QVERIFY(other.open());
+            QVERIFY(QSqlQuery(other).exec("CREATE TABLE customer (x)"));
+            other.close();
+            other = QSqlDatabase();
+            QSqlDatabase::removeDatabase("foreign");
+        } else if (damage == "missing") {
+            QFile::remove(made);
+        } else {
+            QFile f(made);
+            QVERIFY(f.open(QIODevice::ReadWrite));
+            if (damage == "truncate") {
+                f.resize(f.size() / 3);
+            } else {
+                f.seek(f.size() / 2);
+                f.write(QByteArray(4096, '\x33'));
+            }
+        }
+        QFile current(t.path());
+        QVERIFY(current.open(QIODevice::ReadOnly));
+        const QByteArray bytes = current.readAll();
+        current.close();
+        const int backups = Backup::list(t.path()).size();
+
+        const Status s = Database::restoreFrom(made);
+        QVERIFY(!s);
+        QVERIFY2(s.message().contains("nothing was changed"), qPrintable(s.message()));
+        QVERIFY(current.open(QIODevice::ReadOnly));
+        QCOMPARE(current.readAll(), bytes);
+        QCOMPARE(Backup::list(t.path()).size(), backups);
+        QVERIFY(Database::connection().isOpen());
+        QCOMPARE(t.count("customer"), 200);
+    }
+
+    void killDuringRestore_data()
+    {
+        QTest::addColumn<int>("afterMs");
+        for (int ms : {0, 1, 3, 8, 15, 30, 60, 120, 250})
+            QTest::addRow("killed after %d ms", ms) << ms;
+    }
+
+    // Another process restores a large backup and is killed part way: the file
+    // then holds the old data or the new, whole, and opens.
+    void killDuringRestore()
+    {
+        QFETCH(int, afterMs);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("CVN.db");
+        QVERIFY(Database::open(path));
+        {
+            QSqlDatabase db = Database::connection();
+            QVERIFY(QSqlQuery(db).exec("BEGIN"));
+            QSqlQuery q(db);
+            QVERIFY(q.prepare("INSERT INTO customer (cust_num, comments) VALUES (?, ?)"));
+            for (int i = 0; i < 3000; ++i) {
+                q.addBindValue(i);
+                q.addBindValue(QString(1000, QChar('a' + i % 26)));
+                QVERIFY(q.exec());
+            }
+            QVERIFY(QSqlQuery(db).exec("COMMIT"));
+        }
+        QString big;
+        QVERIFY(Backup::take(Database::connection(), path, &big, QDateTime::currentDateTime().addSecs(-60)));
+        QVERIFY(QSqlQuery(Database::connection()).exec("DELETE FROM customer WHERE cust_num >= 7"));
+        Database::close();
+
+        const pid_t child = ::fork();
+        if (child == 0) {
+            const bool ok = Database::open(path) && Database::restoreFrom(big);
+            ::_exit(ok ? 0 : 1);
+        }
+        QVERIFY(child > 0);
+        ::usleep(useconds_t(afterMs) * 1000);
+        ::kill(child, SIGKILL);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+
+        Backup::Contents held;
+        const Status inspected = Backup::inspect(path, &held);
+        QVERIFY2(inspected, qPrintable(inspected.message()));
+        QVERIFY2(held.customers == 7 || held.customers == 3000, qPrintable(QString::number(held.customers)));
+        const Status reopened = Database::open(path);
+        QVERIFY2(reopened, qPrintable(reopened.message()));
+        Database::close();
+    }
+
+    // The File menu as a user works it: back up, change, restore, export.
+    void fileMenu()
+    {
+        TestDatabase t;
+        QVERIFY(t.exec("INSERT INTO customer (cust_num, last_name) VALUES (1, 'First')"));
+        fmMain main;
+        main.show();
+        QCOMPARE(main.findChild<QPushButton *>("cmCustomers")->text(), QString("Customers"));
+        MessageRecorder messages;
+        main.findChild<QAction *>("actBackUpNow")->trigger();
+        QCOMPARE(messages.boxes.size(), 1);
+        QVERIFY(messages.boxes[0].text.startsWith("The backup was saved as"));
+        QCOMPARE(Backup::list(t.path()).size(), 1);
+        QVERIFY(t.exec("INSERT INTO customer (cust_num, last_name) VALUES (2, 'Second')"));
+        QTest::qWait(1100); // the safety backup gets a name of its own
+
+        // Chosen, then the confirmation cancelled: nothing changes.
+        const auto chooseFirst = [](QDialog *d) {
+            auto *list = d->findChild<QTableWidget *>("backupList");
+            QCOMPARE(list->rowCount(), 1);
+            QCOMPARE(list->item(0, 2)->text(), QString("1"));
+            QVERIFY(!d->findChild<QPushButton *>("cmRestore")->isEnabled());
+            list->selectRow(0);
+            d->findChild<QPushButton *>("cmRestore")->click();
+        };
+        {
+            ModalDriver driver(chooseFirst);
+            messages.answers = {Msg::Answer::Cancel};
+            main.findChild<QAction *>("actRestore")->trigger();
+            QCOMPARE(driver.opened, QStringList{"fmRestore"});
+        }
+        QCOMPARE(t.count("customer"), 2);
+        {
+            ModalDriver driver(chooseFirst);
+            messages.boxes.clear();
+            main.findChild<QAction *>("actRestore")->trigger();
+        }
+        QCOMPARE(messages.boxes.size(), 2);
+        QVERIFY2(messages.boxes[1].text.startsWith("The backup was restored."), qPrintable(messages.boxes[1].text));
+        QCOMPARE(t.count("customer"), 1);
+        QCOMPARE(Backup::list(t.path()).size(), 2);
+
+        const QString out = QDir(t.dir()).filePath("csv");
+        QVERIFY(QDir().mkpath(out));
+        {
+            ModalDriver driver([&out](QDialog *d) {
+                auto *chooser = qobject_cast<QFileDialog *>(d);
+                QVERIFY(chooser);
+                chooser->setDirectory(out);
+                chooser->selectFile(out);
+                QMetaObject::invokeMethod(chooser, "accept");
+            });
+            messages.boxes.clear();
+            main.findChild<QAction *>("actExportCsv")->trigger();
+        }
+        QCOMPARE(messages.texts(), QStringList{QString("8 CSV files were written to\n%1").arg(out)});
+        QVERIFY(QFile::exists(QDir(out).filePath("customers.csv")));
     }
 
     // The export read back by Python's csv module equals the stored data.
