@@ -6,10 +6,15 @@
 #include "shell/Forms.h"
 #include "shell/Messages.h"
 
+#include "data/CsvImport.h"
+#include "data/Money.h"
 #include "data/Settings.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDialogButtonBox>
+#include <QHBoxLayout>
+#include <QPlainTextEdit>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLocale>
@@ -228,6 +233,123 @@ void restore(QWidget *opener, const std::function<void()> &closeScreens)
                           .arg(s.message()),
               Title, Msg::Buttons::Ok, Msg::Icon::Critical);
     QApplication::exit(1);
+}
+
+namespace {
+
+// The preview of an import: what is added, and what cannot be.
+class fmImport : public QDialog
+{
+public:
+    fmImport(QWidget *parent, const QString &file, const QByteArray &data) : QDialog(parent), m_data(data)
+    {
+        setObjectName("fmImport");
+        setWindowTitle(QStringLiteral("Import from %1").arg(QFileInfo(file).fileName()));
+        auto *layout = new QVBoxLayout(this);
+        auto *row = new QHBoxLayout;
+        row->addWidget(new QLabel(QStringLiteral("Add the rows as:"), this));
+        m_kind = new QComboBox(this);
+        m_kind->setObjectName("kindChoice");
+        m_kind->addItems({QStringLiteral("Customers"), QStringLiteral("Products")});
+        const QString header = QString::fromUtf8(data.left(data.indexOf('\n'))).toLower();
+        m_kind->setCurrentIndex(header.contains(QLatin1String("product")) ? 1 : 0);
+        row->addWidget(m_kind);
+        row->addStretch(1);
+        layout->addLayout(row);
+        m_summary = new QLabel(this);
+        m_summary->setObjectName("importSummary");
+        layout->addWidget(m_summary);
+        m_preview = new QTableWidget(this);
+        m_preview->setObjectName("importPreview");
+        m_preview->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        m_preview->verticalHeader()->hide();
+        layout->addWidget(m_preview, 2);
+        m_problems = new QPlainTextEdit(this);
+        m_problems->setObjectName("importProblems");
+        m_problems->setReadOnly(true);
+        layout->addWidget(m_problems, 1);
+        auto *buttons = new QDialogButtonBox(this);
+        m_add = buttons->addButton(QStringLiteral("Add"), QDialogButtonBox::AcceptRole);
+        m_add->setObjectName("cmAdd");
+        buttons->addButton(QDialogButtonBox::Cancel)->setObjectName("cmCancel");
+        layout->addWidget(buttons);
+        connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+        connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+        connect(m_kind, &QComboBox::currentIndexChanged, this, [this] { fill(); });
+        fill();
+        resize(760, 480);
+    }
+
+    const CsvImport::Plan &plan() const { return m_plan; }
+
+private:
+    void fill()
+    {
+        const Keys::Kind kind = m_kind->currentIndex() == 1 ? Keys::Kind::Product : Keys::Kind::Customer;
+        m_plan = CsvImport::prepare(Database::connection(), kind, m_data);
+        m_preview->clear();
+        m_preview->setColumnCount(int(m_plan.columns.size()));
+        m_preview->setHorizontalHeaderLabels(m_plan.columns);
+        m_preview->setRowCount(int(m_plan.rows.size()));
+        for (int r = 0; r < m_plan.rows.size(); ++r) {
+            for (int c = 0; c < m_plan.columns.size(); ++c) {
+                const QVariant v = m_plan.rows[r][c];
+                const QString text = m_plan.columns[c] == QLatin1String("cost")
+                                         ? QString::number(double(v.toLongLong()) / Money::UnitsPerDollar, 'f', 2)
+                                         : v.toString();
+                m_preview->setItem(r, c, new QTableWidgetItem(text));
+            }
+        }
+        m_summary->setText(m_plan.problems.isEmpty()
+                               ? QStringLiteral("%1 rows will be added, with the numbers shown.").arg(m_plan.rows.size())
+                               : QStringLiteral("Nothing can be added until these rows are corrected in the file:"));
+        m_problems->setPlainText(m_plan.problems.join(QLatin1Char('\n')));
+        m_problems->setVisible(!m_plan.problems.isEmpty());
+        m_add->setEnabled(m_plan.ok());
+    }
+
+    QByteArray m_data;
+    CsvImport::Plan m_plan;
+    QComboBox *m_kind = nullptr;
+    QLabel *m_summary = nullptr;
+    QTableWidget *m_preview = nullptr;
+    QPlainTextEdit *m_problems = nullptr;
+    QPushButton *m_add = nullptr;
+};
+
+} // namespace
+
+void importCsv(QWidget *opener)
+{
+    const QString file = choose(opener, QStringLiteral("Import customers or products: choose a CSV file"),
+                                QFileDialog::ExistingFile, QStringLiteral("CSV files (*.csv);;All files (*)"));
+    if (file.isEmpty())
+        return;
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly)) {
+        Msg::show(opener, QStringLiteral("The file %1 cannot be read: %2").arg(QDir::toNativeSeparators(file), f.errorString()),
+                  Title, Msg::Buttons::Ok, Msg::Icon::Critical);
+        return;
+    }
+    auto *dialog = new fmImport(opener, file, f.readAll());
+    CsvImport::Plan plan;
+    bool accepted = false;
+    QObject::connect(dialog, &QDialog::accepted, dialog, [dialog, &plan, &accepted] {
+        plan = dialog->plan();
+        accepted = true;
+    });
+    Forms::showModal(opener, dialog);
+    if (!accepted)
+        return;
+    if (Status s = CsvImport::apply(Database::connection(), plan); !s) {
+        Msg::show(opener, QStringLiteral("Nothing was added. %1").arg(s.message()), Title, Msg::Buttons::Ok,
+                  Msg::Icon::Critical);
+        return;
+    }
+    Msg::show(opener, QStringLiteral("%1 %2 were added.")
+                          .arg(plan.rows.size())
+                          .arg(plan.kind == Keys::Kind::Product ? QStringLiteral("products") : QStringLiteral("customers")),
+              Title, Msg::Buttons::Ok, Msg::Icon::Information);
 }
 
 } // namespace Safety

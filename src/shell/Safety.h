@@ -25,4 +25,9 @@ void exportCsv(QWidget *opener);
 // runs first, so that no screen holds data of the file being replaced.
 void restore(QWidget *opener, const std::function<void()> &closeScreens);
 
+// "Import customers or products from CSV...": asks for a file, shows in the
+// "fmImport" dialog what would be added and every row that cannot be, and adds
+// all of them in one transaction only when none is wrong.
+void importCsv(QWidget *opener);
+
 } // namespace Safety

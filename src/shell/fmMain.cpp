@@ -54,6 +54,8 @@ void fmMain::createMenus()
         [this] { Safety::restore(this, [this] { m_navigator->unloadAll(); }); });
     file->addSeparator();
     add(file, "actExportCsv", QStringLiteral("&Export to CSV..."), [this] { Safety::exportCsv(this); });
+    add(file, "actImportCsv", QStringLiteral("&Import customers or products from CSV..."),
+        [this] { Safety::importCsv(this); });
     file->addSeparator();
     add(file, "actExit", QStringLiteral("E&xit"), [this] { cmExit_Click(); });
     QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));

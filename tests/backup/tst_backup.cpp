@@ -4,11 +4,14 @@
 #include "bookkeeping/Ledger.h"
 #include "data/Backup.h"
 #include "data/CsvExport.h"
+#include "data/CsvImport.h"
 
 #include "GuiSupport.h"
 #include "shell/fmMain.h"
 
 #include <QAction>
+#include <QComboBox>
+#include <QPlainTextEdit>
 #include <QFileDialog>
 #include <QPushButton>
 #include <QTableWidget>
@@ -375,6 +378,62 @@ private slots:
         QVERIFY(QFile::exists(QDir(out).filePath("customers.csv")));
     }
 
+    // File, Import...: a file with a bad row shows it and adds nothing; a good
+    // one is previewed with its numbers and added.
+    void importFromMenu()
+    {
+        TestDatabase t;
+        QVERIFY(t.exec("INSERT INTO inventory (product_num, product) VALUES (1, 'Old')"));
+        fmMain main;
+        main.show();
+        MessageRecorder messages;
+        const auto runImport = [&main](const QString &file, const std::function<void(QDialog *)> &preview) {
+            ModalDriver driver([&file, &preview](QDialog *d) {
+                if (auto *chooser = qobject_cast<QFileDialog *>(d)) {
+                    chooser->selectFile(file);
+                    QMetaObject::invokeMethod(chooser, "accept");
+                } else {
+                    preview(d);
+                }
+            });
+            main.findChild<QAction *>("actImportCsv")->trigger();
+            return driver.opened;
+        };
+        const QString bad = QDir(t.dir()).filePath("bad.csv");
+        const QString good = QDir(t.dir()).filePath("good.csv");
+        for (const auto &[path, text] : {std::pair{bad, QByteArray("product,cost\nTea,2.50\nJam,lots\n")},
+                                         std::pair{good, QByteArray("product,cost,qty\nTea,2.50,4\n\"Jam, fig\",$3,1\n")}}) {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(text);
+        }
+        QString shownProblems;
+        bool addEnabled = true;
+        QStringList opened = runImport(bad, [&](QDialog *d) {
+            QCOMPARE(d->findChild<QComboBox *>("kindChoice")->currentText(), QString("Products"));
+            shownProblems = d->findChild<QPlainTextEdit *>("importProblems")->toPlainText();
+            addEnabled = d->findChild<QPushButton *>("cmAdd")->isEnabled();
+            d->findChild<QPushButton *>("cmAdd")->click();
+        });
+        QCOMPARE(opened, (QStringList{"fileChooser", "fmImport"}));
+        QCOMPARE(shownProblems, QString("Row 3, column cost: \"lots\" is not an amount of money."));
+        QVERIFY(!addEnabled);
+        QCOMPARE(t.count("inventory"), 1);
+        QVERIFY(messages.boxes.isEmpty());
+
+        QStringList numbers;
+        runImport(good, [&](QDialog *d) {
+            auto *preview = d->findChild<QTableWidget *>("importPreview");
+            for (int r = 0; r < preview->rowCount(); ++r)
+                numbers << preview->item(r, 0)->text() + ":" + preview->item(r, 1)->text();
+            d->findChild<QPushButton *>("cmAdd")->click();
+        });
+        QCOMPARE(numbers, (QStringList{"2:Tea", "3:Jam, fig"}));
+        QCOMPARE(messages.texts(), QStringList{"2 products were added."});
+        QCOMPARE(t.scalar("SELECT cost FROM inventory WHERE product = 'Tea'").toLongLong(), 25000);
+        QCOMPARE(t.scalar("SELECT qty FROM inventory WHERE product_num = 3").toInt(), 1);
+    }
+
     // The export read back by Python's csv module equals the stored data.
     void exportReadBack()
     {
@@ -475,6 +534,79 @@ private slots:
         QVERIFY(sales[1].contains(",10.00,2026-03-10,C,"));
         QCOMPARE(lines("period_expenses.csv"), (QStringList{"expense_num,expense_date,expense_amt,expense_desc",
                                                             "1,2026-03-31,2.50,In"}));
+    }
+
+    // Exported customers come back in whole: quotes, commas, line breaks,
+    // non-ASCII; numbers chosen by the numbering rule (lowest free).
+    void importRoundTrip()
+    {
+        TestDatabase t;
+        const QStringList awkward = {"Comma, inside", "Quote \"here\"", "Line\nbreak", "Zoë – 東京", " spaced "};
+        for (int i = 0; i < awkward.size(); ++i)
+            QVERIFY(t.exec("INSERT INTO customer (cust_num, first_name, comments) VALUES (?, ?, ?)",
+                           {i * 2, awkward[i], awkward[(i + 1) % awkward.size()]}));
+        const QString out = QDir(t.dir()).filePath("csv");
+        QVERIFY(CsvExport::write(t.db(), CsvExport::allTables(), out));
+        QFile f(QDir(out).filePath("customers.csv"));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const CsvImport::Plan plan = CsvImport::prepare(t.db(), Keys::Kind::Customer, f.readAll());
+        QVERIFY2(plan.ok(), qPrintable(plan.problems.join("\n")));
+        QCOMPARE(plan.rows.size(), awkward.size());
+        const Status applied = CsvImport::apply(t.db(), plan);
+        QVERIFY2(applied, qPrintable(applied.message()));
+        QCOMPARE(t.count("customer"), 2 * awkward.size());
+        QSqlQuery q(t.db());
+        QVERIFY(q.exec("SELECT cust_num, first_name, comments FROM customer WHERE cust_num IN (1, 3, 5, 7, 9) "
+                       "ORDER BY cust_num"));
+        for (int i = 0; q.next(); ++i) {
+            QCOMPARE(q.value(1).toString(), awkward[i]);
+            QCOMPARE(q.value(2).toString(), awkward[(i + 1) % awkward.size()]);
+        }
+    }
+
+    void importBadRowsAddNothing_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QStringList>("problems");
+        QTest::newRow("products: bad cost and quantity")
+            << int(Keys::Kind::Product)
+            << QByteArray("product,cost,qty\r\nTea,$2.50,3\r\nJam,abc,1\r\nFig,1.00,2.5\r\nOil,,\r\n")
+            << QStringList{"Row 3, column cost: \"abc\" is not an amount of money.",
+                           "Row 4, column qty: \"2.5\" is not a whole number."};
+        QTest::newRow("customers: short row and unknown column")
+            << int(Keys::Kind::Customer)
+            << QByteArray("first_name,last_name,shoe_size\nAnn,Lee,5\nBob\n")
+            << QStringList{"Row 1: \"shoe_size\" is not a column of customers (the columns are first_name, "
+                           "last_name, address, phone, email, birthday, comments).",
+                           "Row 3: it has 1 fields; the header has 3."};
+        QTest::newRow("customers: unclosed quote")
+            << int(Keys::Kind::Customer) << QByteArray("last_name\n\"Lee\n")
+            << QStringList{"The file cannot be read: a quoted field is not closed before the end of the file."};
+        QByteArray many("last_name\n");
+        for (int i = 0; i < 300; ++i)
+            many += "Name\n";
+        QTest::newRow("customers: more than the numbers allow")
+            << int(Keys::Kind::Customer) << many
+            << QStringList{"Row 299: no number is free. You have too many customers.  Max is 299.",
+                           "Row 300: no number is free. You have too many customers.  Max is 299.",
+                           "Row 301: no number is free. You have too many customers.  Max is 299."};
+    }
+
+    // A file with rows that cannot be added adds nothing, and each such row is
+    // named with its column and the reason.
+    void importBadRowsAddNothing()
+    {
+        QFETCH(int, kind);
+        QFETCH(QByteArray, file);
+        QFETCH(QStringList, problems);
+        TestDatabase t;
+        QVERIFY(t.exec("INSERT INTO customer (cust_num, last_name) VALUES (5, 'There')"));
+        const CsvImport::Plan plan = CsvImport::prepare(t.db(), Keys::Kind(kind), file);
+        QCOMPARE(plan.problems, problems);
+        QVERIFY(!CsvImport::apply(t.db(), plan));
+        QCOMPARE(t.count("customer"), 1);
+        QCOMPARE(t.count("inventory"), 0);
     }
 
     // The same work from the command line, without a window: exit status and
