@@ -1,5 +1,6 @@
 #include "bookkeeping/Ledger.h"
 
+#include "data/CsvExport.h"
 #include "data/TextRules.h"
 
 #include <QSqlError>
@@ -105,6 +106,17 @@ EarliestYear earliestYear(QSqlDatabase db)
             result.year = d.year();
     }
     return result;
+}
+
+Status exportPeriod(QSqlDatabase db, const Period &period, const QString &folder)
+{
+    const Query sales = salesQuery(period);
+    const Query expenses = expensesQuery(period);
+    return CsvExport::write(db,
+                            {{QStringLiteral("period_sales.csv"), sales.sql, sales.values, QStringLiteral("orders")},
+                             {QStringLiteral("period_expenses.csv"), expenses.sql, expenses.values,
+                              QStringLiteral("expenses")}},
+                            folder);
 }
 
 } // namespace Bookkeeping

@@ -29,6 +29,9 @@ Query salesQuery(const Period &period);
 // expense_date, expense_amt, expense_desc.
 Query expensesQuery(const Period &period);
 
+// The period's two lists as CSV files: period_sales.csv and period_expenses.csv.
+Status exportPeriod(QSqlDatabase db, const Period &period, const QString &folder);
+
 struct Totals
 {
     Status status;      // a failure to read

@@ -1,5 +1,6 @@
 #include "data/Database.h"
 
+#include "data/Backup.h"
 #include "data/DatabaseLock.h"
 #include "data/Schema.h"
 #include "data/Transaction.h"
@@ -12,6 +13,7 @@
 #include <QSqlQuery>
 #include <QStandardPaths>
 #include <QVariant>
+#include <cstdio>
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
@@ -143,6 +145,8 @@ Status setPragmas(QSqlDatabase db)
 
 Status upgrade(QSqlDatabase db, const QString &path, int version)
 {
+    if (Status s = Backup::take(db, path); !s)
+        return Status::failure(QStringLiteral("No backup could be made before the upgrade. %1").arg(s.message()));
     const QString backup = QStringLiteral("%1.v%2.bak").arg(path).arg(version);
     QFile::remove(backup);
     if (!QFile::copy(path, backup))
@@ -299,6 +303,40 @@ QSqlDatabase connection()
 QString path()
 {
     return state().path;
+}
+
+Status restoreFrom(const QString &backup, QString *safetyBackup)
+{
+    const QString path = state().path;
+    if (path.isEmpty() || !connection().isOpen())
+        return Status::failure(QStringLiteral("No database file is open."));
+    if (Status s = Backup::inspect(backup); !s)
+        return Status::failure(QStringLiteral("The backup cannot be restored; nothing was changed. %1").arg(s.message()));
+    if (Status s = Backup::take(connection(), path, safetyBackup); !s)
+        return Status::failure(QStringLiteral("The current data could not be backed up first, so nothing was "
+                                              "changed. %1").arg(s.message()));
+    const QString temp = path + QStringLiteral(".restoring");
+    QFile::remove(temp);
+    const auto fail = [&temp](const QString &why) {
+        QFile::remove(temp);
+        return Status::failure(QStringLiteral("The backup could not be restored; nothing was changed. %1").arg(why));
+    };
+    if (QFile source(backup); !source.copy(temp))
+        return fail(source.errorString());
+    Backup::syncToDisk(temp);
+    if (Status s = Backup::inspect(temp); !s)
+        return fail(s.message());
+    // The connection goes (and with it any journal); rename() then swaps the
+    // whole new file in at once.
+    close();
+    if (std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(path).constData()) != 0) {
+        QFile::remove(temp);
+        const Status reopened = open(path);
+        return Status::failure(QStringLiteral("The backup could not be put in place; nothing was changed.%1")
+                                   .arg(reopened ? QString() : QStringLiteral(" ") + reopened.message()));
+    }
+    syncFolder(QFileInfo(path).absolutePath());
+    return open(path);
 }
 
 void close()

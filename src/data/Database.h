@@ -28,6 +28,13 @@ QSqlDatabase connection();
 // The open file's real path (symbolic links resolved).
 QString path();
 
+// Replaces the open file's data with the backup `backup` and reopens it. The
+// backup is checked first (a damaged one changes nothing), then the current data
+// is itself backed up (`safetyBackup` receives where), then the backup is copied
+// beside the file under a temporary name, synced, checked again and renamed over
+// it: killed at any moment, the file holds the old data or the new, whole.
+Status restoreFrom(const QString &backup, QString *safetyBackup = nullptr);
+
 // Closes the connection and releases the file's lock.
 void close();
 

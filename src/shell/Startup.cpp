@@ -1,15 +1,22 @@
 #include "shell/Startup.h"
 
+#include "data/Backup.h"
+#include "data/CsvExport.h"
 #include "data/Database.h"
 #include "data/Settings.h"
 #include "shell/Messages.h"
 #include "shell/Printer.h"
+#include "shell/Safety.h"
 #include "shell/Screens.h"
 #include "shell/fmMain.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QTextStream>
+#include <QTimer>
 
 namespace Startup {
 
@@ -20,8 +27,12 @@ Options parseOptions(const QStringList &arguments)
     parser.addHelpOption();
     const QCommandLineOption database("database", "Use FILE instead of CVN.db.", "FILE");
     const QCommandLineOption pdf("print-to-pdf", "Write every print job as a PDF in DIR.", "DIR");
+    const QCommandLineOption backupNow("backup-now", "Take a backup of the database and end (no window).");
+    const QCommandLineOption exportCsv("export-csv", "Write every table as a CSV file in DIR and end (no window).", "DIR");
     parser.addOption(database);
     parser.addOption(pdf);
+    parser.addOption(backupNow);
+    parser.addOption(exportCsv);
     Options options;
     if (!parser.parse(arguments)) {
         options.error = parser.errorText();
@@ -31,6 +42,8 @@ Options parseOptions(const QStringList &arguments)
         options.error = parser.helpText();
     options.database = parser.value(database);
     options.pdfFolder = parser.value(pdf);
+    options.backupNow = parser.isSet(backupNow);
+    options.exportFolder = parser.value(exportCsv);
     return options;
 }
 
@@ -47,12 +60,79 @@ Status openData(const QString &path)
     return {};
 }
 
+bool isCommandLineOnly(const Options &options)
+{
+    return options.backupNow || !options.exportFolder.isEmpty();
+}
+
+int runCommandLine(const Options &options, const QString &path)
+{
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    const QString shown = QDir::toNativeSeparators(path);
+    if (!QFileInfo::exists(path)) {
+        err << "Corvana: the database file " << shown << " does not exist.\n";
+        return 1;
+    }
+    // Reads only, and takes no lock: a running Corvana may hold the file meanwhile.
+    if (Status s = Backup::inspect(path); !s) {
+        err << "Corvana cannot read the database file " << shown << ": " << s.message() << "\n";
+        return 1;
+    }
+    const QString name = QStringLiteral("corvana-command-line");
+    int result = 0;
+    {
+        Status s;
+        QSqlDatabase db = Backup::openReadOnly(name, path, s);
+        if (s && options.backupNow) {
+            QString made;
+            s = Backup::take(db, path, &made);
+            if (s)
+                out << "Backup saved: " << QDir::toNativeSeparators(made) << "\n";
+        }
+        if (s && !options.exportFolder.isEmpty()) {
+            QStringList written;
+            s = CsvExport::write(db, CsvExport::allTables(), options.exportFolder, {}, &written);
+            if (s)
+                out << "Exported " << written.size() << " CSV files to "
+                    << QDir::toNativeSeparators(QFileInfo(options.exportFolder).absoluteFilePath()) << "\n";
+        }
+        if (!s) {
+            err << "Corvana: " << s.message() << "\n";
+            result = 1;
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    return result;
+}
+
+namespace {
+
+void nameApplication()
+{
+    QCoreApplication::setApplicationName("Corvana");
+    QCoreApplication::setOrganizationName("Corvana");
+    QCoreApplication::setApplicationVersion("2.3");
+}
+
+} // namespace
+
 int run(int argc, char **argv)
 {
+    // Work without a window needs no display.
+    QStringList raw;
+    for (int i = 0; i < argc; ++i)
+        raw << QString::fromLocal8Bit(argv[i]);
+    if (const Options early = parseOptions(raw); early.error.isEmpty() && isCommandLineOnly(early)) {
+        QCoreApplication app(argc, argv);
+        nameApplication();
+        const Options options = parseOptions(QCoreApplication::arguments());
+        return runCommandLine(options, options.database.isEmpty() ? Database::defaultPath() : options.database);
+    }
+
     QApplication app(argc, argv);
-    QApplication::setApplicationName("Corvana");
-    QApplication::setOrganizationName("Corvana");
-    QApplication::setApplicationVersion("2.3");
+    nameApplication();
 
     const Options options = parseOptions(QApplication::arguments());
     if (!options.error.isEmpty()) {
@@ -73,6 +153,8 @@ int run(int argc, char **argv)
     {
         fmMain main;
         main.show();
+        // The daily backup, once the window is up; its failure is told, never fatal.
+        QTimer::singleShot(0, &main, [&main] { Safety::backUpIfDue(&main); });
         result = app.exec();
     }
     Database::close();

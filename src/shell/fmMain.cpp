@@ -1,8 +1,17 @@
 #include "shell/fmMain.h"
 
+#include "data/Database.h"
+#include "shell/Forms.h"
+#include "shell/Messages.h"
 #include "shell/Navigator.h"
+#include "shell/Safety.h"
+#include "shell/fmHelp.h"
 
+#include <QAction>
 #include <QCloseEvent>
+#include <QDir>
+#include <QMenu>
+#include <QMenuBar>
 #include <QHBoxLayout>
 #include <QMdiArea>
 #include <QPushButton>
@@ -26,7 +35,38 @@ fmMain::fmMain(QWidget *parent) : QMainWindow(parent)
     setCentralWidget(central);
 
     m_navigator = new Navigator(m_area, this);
+    createMenus();
     resize(1024, 720);
+}
+
+void fmMain::createMenus()
+{
+    const auto add = [this](QMenu *menu, const char *name, const QString &caption, auto handler) {
+        QAction *action = menu->addAction(caption);
+        action->setObjectName(name);
+        connect(action, &QAction::triggered, this, handler);
+        return action;
+    };
+    QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
+    file->setObjectName("menuFile");
+    add(file, "actBackUpNow", QStringLiteral("&Back up now"), [this] { Safety::backUpNow(this); });
+    add(file, "actRestore", QStringLiteral("&Restore from a backup..."),
+        [this] { Safety::restore(this, [this] { m_navigator->unloadAll(); }); });
+    file->addSeparator();
+    add(file, "actExportCsv", QStringLiteral("&Export to CSV..."), [this] { Safety::exportCsv(this); });
+    add(file, "actImportCsv", QStringLiteral("&Import customers or products from CSV..."),
+        [this] { Safety::importCsv(this); });
+    file->addSeparator();
+    add(file, "actExit", QStringLiteral("E&xit"), [this] { cmExit_Click(); });
+    QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
+    help->setObjectName("menuHelp");
+    add(help, "actHelp", QStringLiteral("&Help with Corvana"), [this] { Forms::showModal(this, new fmHelp(this)); });
+    add(help, "actAbout", QStringLiteral("&About"), [this] {
+        Msg::show(this, QStringLiteral("Corvana 2.3\nRecords of a small business: customers, inventory, orders "
+                                       "and bookkeeping in one file.\n\nDatabase file:\n%1")
+                            .arg(QDir::toNativeSeparators(Database::path())),
+                  QStringLiteral("About Corvana"), Msg::Buttons::Ok, Msg::Icon::Information);
+    });
 }
 
 QWidget *fmMain::createButtonBar()

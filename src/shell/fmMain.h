@@ -28,6 +28,7 @@ protected:
 
 private:
     QWidget *createButtonBar();
+    void createMenus();
     void openThenUnload(const QString &screen, const QStringList &unload);
 
     QMdiArea *m_area = nullptr;

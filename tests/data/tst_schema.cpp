@@ -2,6 +2,7 @@
 
 #include "TestSupport.h"
 
+#include "data/Backup.h"
 #include "data/Schema.h"
 #include "data/Transaction.h"
 
@@ -256,6 +257,12 @@ private slots:
             QCOMPARE(q.value(1).toInt(), 0);
             QCOMPARE(q.value(2).toString(), QString("ok"));
             QCOMPARE(bytes(path + ".v1.bak"), before);
+            // A checked backup of the version 1 data in the backups folder too.
+            const QList<Backup::Entry> backups = Backup::list(path);
+            QCOMPARE(backups.size(), 1);
+            Backup::Contents held;
+            QVERIFY(Backup::inspect(backups.first().path, &held));
+            QCOMPARE(held.customers, q.exec("SELECT count(*) FROM customer") && q.next() ? q.value(0).toInt() : -1);
             upgraded = schema(db);
             const QStringList wrong = wronglyTreated(db);
             QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join("\n")));
