@@ -10,18 +10,42 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <cstdio>
 
 namespace Startup {
+
+namespace {
+
+// The options the program takes, the same for reading them and for --help.
+void describeOptions(QCommandLineParser &parser)
+{
+    parser.setApplicationDescription("Corvana: records of a small business.");
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addOption({"database", "Use FILE instead of CVN.db.", "FILE"});
+    parser.addOption({"print-to-pdf", "Write every print job as a PDF in DIR.", "DIR"});
+}
+
+} // namespace
+
+QString infoText(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    describeOptions(parser);
+    parser.parse(arguments); // a wrong option is reported by parseOptions()
+    if (parser.isSet("version"))
+        return QCoreApplication::applicationName() + ' ' + QCoreApplication::applicationVersion() + '\n';
+    if (parser.isSet("help") || parser.isSet("help-all"))
+        return parser.helpText();
+    return {};
+}
 
 Options parseOptions(const QStringList &arguments)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription("Corvana: records of a small business.");
-    parser.addHelpOption();
-    const QCommandLineOption database("database", "Use FILE instead of CVN.db.", "FILE");
-    const QCommandLineOption pdf("print-to-pdf", "Write every print job as a PDF in DIR.", "DIR");
-    parser.addOption(database);
-    parser.addOption(pdf);
+    describeOptions(parser);
+    const QString database = QStringLiteral("database");
+    const QString pdf = QStringLiteral("print-to-pdf");
     Options options;
     if (!parser.parse(arguments)) {
         options.error = parser.errorText();
@@ -49,11 +73,22 @@ Status openData(const QString &path)
 
 int run(int argc, char **argv)
 {
+    const auto nameApplication = [] {
+        QCoreApplication::setApplicationName("Corvana");
+        QCoreApplication::setOrganizationName("Corvana");
+        QCoreApplication::setApplicationVersion("2.3");
+    };
+    // --version and --help answer on standard output, before a display is needed.
+    {
+        QCoreApplication probe(argc, argv);
+        nameApplication();
+        if (const QString info = infoText(QCoreApplication::arguments()); !info.isEmpty()) {
+            std::fputs(info.toLocal8Bit().constData(), stdout);
+            return 0;
+        }
+    }
     QApplication app(argc, argv);
-    QApplication::setApplicationName("Corvana");
-    QApplication::setOrganizationName("Corvana");
-    QApplication::setApplicationVersion("2.3");
-
+    nameApplication();
     const Options options = parseOptions(QApplication::arguments());
     if (!options.error.isEmpty()) {
         Msg::show(nullptr, options.error, "Corvana", Msg::Buttons::Ok, Msg::Icon::Critical);
