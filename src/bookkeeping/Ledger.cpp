@@ -3,6 +3,7 @@
 #include "data/CsvExport.h"
 #include "data/TextRules.h"
 
+#include <QMap>
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -86,6 +87,48 @@ Totals totals(QSqlDatabase db, const Period &period)
     t.sales = Money::fromUnits(sales.toLongLong());
     t.expenses = Money::fromUnits(expenses.toLongLong());
     return t;
+}
+
+namespace {
+
+// Adds the month sums of a grouped query (month, sum) to `months`.
+Status addMonthSums(QSqlDatabase db, const Query &query, QMap<QString, MonthTotals> &months, Money MonthTotals::*field)
+{
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    if (!q.prepare(query.sql))
+        return Status::failure(q.lastError(), query.sql);
+    for (const QVariant &v : query.values)
+        q.addBindValue(v);
+    if (!q.exec())
+        return Status::failure(q.lastError(), query.sql);
+    while (q.next()) {
+        MonthTotals &m = months[q.value(0).toString()];
+        m.month = q.value(0).toString();
+        m.*field = Money::fromUnits(q.value(1).toLongLong());
+    }
+    return {};
+}
+
+} // namespace
+
+Monthly monthlyTotals(QSqlDatabase db, const Period &period)
+{
+    Monthly result;
+    QMap<QString, MonthTotals> months;
+    Query sales = closedOrders(
+        QStringLiteral("SELECT SUBSTR(o.close_date, 1, 7), COALESCE(SUM(o.subtotal), 0) FROM orders o"),
+        QStringLiteral("o.close_date"), period);
+    sales.sql += QStringLiteral(" GROUP BY SUBSTR(o.close_date, 1, 7)");
+    if (!(result.status = addMonthSums(db, sales, months, &MonthTotals::sales)))
+        return result;
+    Query expenses = datedExpenses(
+        QStringLiteral("SELECT SUBSTR(expense_date, 1, 7), COALESCE(SUM(expense_amt), 0) FROM expenses"), period);
+    expenses.sql += QStringLiteral(" GROUP BY SUBSTR(expense_date, 1, 7)");
+    if (!(result.status = addMonthSums(db, expenses, months, &MonthTotals::expenses)))
+        return result;
+    result.months = months.values();
+    return result;
 }
 
 EarliestYear earliestYear(QSqlDatabase db)

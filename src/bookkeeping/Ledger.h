@@ -42,6 +42,23 @@ struct Totals
 // The period's totals; an empty amount counts as 0.
 Totals totals(QSqlDatabase db, const Period &period);
 
+// One month's sums, for the chart. `month` is "YYYY-MM"; empty for closed orders
+// without a close date (counted only when every order is shown).
+struct MonthTotals
+{
+    QString month;
+    Money sales;
+    Money expenses;
+    Money grossProfit() const { return sales - expenses; }
+};
+struct Monthly
+{
+    Status status;
+    QList<MonthTotals> months;   // in month order, only months with a sale or an expense
+};
+// The period's sales and expenses per month; together they make totals().
+Monthly monthlyTotals(QSqlDatabase db, const Period &period);
+
 struct EarliestYear
 {
     Status status;

@@ -6,8 +6,17 @@
 #include "data/QueryModel.h"
 #include "data/TextRules.h"
 #include "shell/Messages.h"
+#include "shell/Printer.h"
 
+#include <QBarCategoryAxis>
+#include <QBarSeries>
+#include <QBarSet>
+#include <QChart>
+#include <QChartView>
 #include <QComboBox>
+#include <QLineSeries>
+#include <QPen>
+#include <QValueAxis>
 #include <QEvent>
 #include <QFrame>
 #include <QGridLayout>
@@ -102,6 +111,11 @@ void fmBookkeeping::createLayout()
     DataGrid2->setObjectName("DataGrid2");
     grids->addWidget(DataGrid2, 1);
     grids->addWidget(label(this, "Label14", "* Note: Only Closed orders will be processed as income."));
+    chartSales = new QChartView(this);
+    chartSales->setObjectName("chartSales");
+    chartSales->setRenderHint(QPainter::Antialiasing);
+    chartSales->setMinimumHeight(240);
+    grids->addWidget(chartSales, 1);
     outer->addLayout(grids, 1);
 
     auto *side = new QVBoxLayout;
@@ -116,6 +130,9 @@ void fmBookkeeping::createLayout()
     side->addWidget(cmUpdate);
     side->addSpacing(12);
     side->addWidget(createTotalsPanel());
+    auto *printChart = button(this, "cmPrintChart", "Print Chart");
+    connect(printChart, &QPushButton::clicked, this, &fmBookkeeping::cmPrintChart_Click);
+    side->addWidget(printChart);
     side->addStretch(1);
     outer->addLayout(side);
 
@@ -312,6 +329,69 @@ void fmBookkeeping::Form_Paint()
     lblTotSales->setText(TextRules::format(totals.sales, TotalsFormat));
     lblTotExp->setText(TextRules::format(totals.expenses, TotalsFormat));
     lblNet->setText(TextRules::format(totals.grossProfit(), TotalsFormat));
+
+    const Bookkeeping::Monthly monthly = Bookkeeping::monthlyTotals(db, period);
+    if (!monthly.status) {
+        fillChart({});
+        reportFailure(monthly.status);
+        return;
+    }
+    fillChart(monthly.months);
+}
+
+void fmBookkeeping::fillChart(const QList<Bookkeeping::MonthTotals> &months)
+{
+    auto *chart = new QChart;
+    chart->setTitle("Sales and expenses per month");
+    auto *sales = new QBarSet("Sales");
+    auto *expenses = new QBarSet("Expenses");
+    auto *bars = new QBarSeries;
+    bars->setObjectName("seriesSalesExpenses");
+    auto *profit = new QLineSeries;
+    profit->setObjectName("seriesGrossProfit");
+    profit->setName("Gross Profit");
+    profit->setPen(QPen(QColor(0xc0, 0x39, 0x2b), 3));
+    profit->setPointsVisible(true);
+    QStringList categories;
+    double low = 0, high = 0;
+    for (int i = 0; i < months.size(); ++i) {
+        const auto &m = months[i];
+        const QDate first = QDate::fromString(m.month + "-01", Qt::ISODate);
+        categories << (first.isValid() ? QLocale().toString(first, "MMM yyyy") : QStringLiteral("No date"));
+        *sales << m.sales.toDouble();
+        *expenses << m.expenses.toDouble();
+        profit->append(i, m.grossProfit().toDouble());
+        low = std::min({low, m.sales.toDouble(), m.expenses.toDouble(), m.grossProfit().toDouble()});
+        high = std::max({high, m.sales.toDouble(), m.expenses.toDouble(), m.grossProfit().toDouble()});
+    }
+    bars->append(sales);
+    bars->append(expenses);
+    chart->addSeries(bars);
+    chart->addSeries(profit);
+    auto *x = new QBarCategoryAxis;
+    x->append(categories);
+    auto *y = new QValueAxis;
+    y->setRange(low, high > low ? high : low + 1);
+    y->applyNiceNumbers();
+    y->setLabelFormat("$%.0f");
+    chart->addAxis(x, Qt::AlignBottom);
+    chart->addAxis(y, Qt::AlignLeft);
+    for (QAbstractSeries *series : {static_cast<QAbstractSeries *>(bars), static_cast<QAbstractSeries *>(profit)}) {
+        series->attachAxis(x);
+        series->attachAxis(y);
+    }
+    chart->legend()->setAlignment(Qt::AlignBottom);
+    QChart *old = chartSales->chart();
+    chartSales->setChart(chart);
+    delete old;
+}
+
+void fmBookkeeping::cmPrintChart_Click()
+{
+    const Printer::Result printed = Printer::printWidget(this, "Bookkeeping chart");
+    if (!printed.ok)
+        Msg::show(this, "The chart could not be printed.\n\n" + printed.error, "Print", Msg::Buttons::Ok,
+                  Msg::Icon::Critical);
 }
 
 void fmBookkeeping::keepExpense(int expenseNum)

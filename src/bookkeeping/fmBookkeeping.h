@@ -1,5 +1,6 @@
 #pragma once
 
+#include "bookkeeping/Ledger.h"
 #include "bookkeeping/Period.h"
 #include "data/Status.h"
 #include "orders/fmShowOrder.h"
@@ -8,6 +9,7 @@
 #include <QDate>
 #include <QWidget>
 
+class QChartView;
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -49,6 +51,10 @@ public:
 
     QSize sizeHint() const override;
 
+    // Prints the screen as shown: the grids, the totals and the chart.
+    void cmPrintChart_Click();
+    QChartView *chartView() const { return chartSales; }
+
     QueryModel *expensesModel() const { return m_expenses; }
     QueryModel *salesModel() const { return m_sales; }
 
@@ -73,6 +79,8 @@ private:
     // After a new read, the grid's current row: the expense the user was on
     // when it is among the rows read, else the first row.
     void keepExpense(int expenseNum);
+    // Draws sales and expenses per month as bars, gross profit as a line.
+    void fillChart(const QList<Bookkeeping::MonthTotals> &months);
     // The grid row the user is on; the first row when none is current.
     int currentRow(QTableView *grid) const;
 
@@ -94,4 +102,5 @@ private:
     QLabel *lblTotExp = nullptr;
     QLabel *lblTotSales = nullptr;
     QLabel *lblNet = nullptr;
+    QChartView *chartSales = nullptr;
 };

@@ -1,5 +1,8 @@
 #include "inventory/InventoryRules.h"
 
+#include <QSqlError>
+#include <QSqlQuery>
+
 #include "data/TextRules.h"
 
 #include <QLocale>
@@ -64,6 +67,55 @@ QStringList listLines(RecordSet &rs, const QDate &today)
         lines << listLine(rs.integer("qty"), rs.text("product"), rs.text("product_refnum"), rs.money("cost"))
               << " ";
     }
+    return lines;
+}
+
+Status reorderRows(QSqlDatabase db, qint64 reminderQty, QList<ReorderRow> &rows)
+{
+    // Open lines are matched to their order on both the order and the customer
+    // number, as the order's key is the pair.
+    const QString sql = QStringLiteral(
+        "SELECT i.product, i.product_refnum, i.qty, COALESCE(SUM(w.order_qty), 0) "
+        "FROM inventory i LEFT JOIN "
+        "(SELECT d.product_num, d.order_qty FROM order_detail d JOIN orders o "
+        " ON o.order_num = d.order_num AND o.cust_num = d.cust_num WHERE o.order_status = ?) w "
+        "ON w.product_num = i.product_num "
+        "WHERE i.qty <= ? "
+        "GROUP BY i.product_num, i.product, i.product_refnum, i.qty "
+        "ORDER BY i.product, i.product_num");
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    if (!q.prepare(sql))
+        return Status::failure(q.lastError(), sql);
+    q.addBindValue(QStringLiteral("O"));
+    q.addBindValue(reminderQty);
+    if (!q.exec())
+        return Status::failure(q.lastError(), sql);
+    rows.clear();
+    while (q.next()) {
+        ReorderRow row;
+        row.product = q.value(0).toString();
+        row.refNum = q.value(1).toString();
+        row.onHand = q.value(2).toLongLong();
+        row.wanted = q.value(3).toLongLong();
+        rows << row;
+    }
+    return {};
+}
+
+QStringList reorderLines(const QList<ReorderRow> &rows, const QDate &today)
+{
+    QStringList lines{QLocale::system().toString(today, QLocale::ShortFormat), " ",
+                      QStringLiteral("Reorder List"), " "};
+    for (const ReorderRow &r : rows) {
+        lines << QStringLiteral("%1 %2  on hand %3  wanted %4  short %5")
+                     .arg(r.product, r.refNum)
+                     .arg(r.onHand)
+                     .arg(r.wanted)
+                     .arg(r.shortfall());
+    }
+    if (rows.isEmpty())
+        lines << QStringLiteral("No product is at or below the reminder quantity.");
     return lines;
 }
 

@@ -5,6 +5,7 @@
 #include "data/RecordSet.h"
 
 #include <QDate>
+#include <QSqlDatabase>
 #include <QStringList>
 #include <optional>
 
@@ -41,5 +42,22 @@ std::optional<qint64> storedQty(const QString &typed);
 // line (numbers as the printer prints them), then a blank line.
 QStringList listLines(RecordSet &rs, const QDate &today);
 QString listLine(qint64 qty, const QString &product, const QString &refNum, Money cost);
+
+// One product of the reorder list: its stock is at or below the reminder
+// quantity. `wanted` is what open orders ask for; the shortfall is how many
+// more are needed to fill them (never below 0).
+struct ReorderRow
+{
+    QString product, refNum;
+    qint64 onHand = 0, wanted = 0;
+    qint64 shortfall() const { return wanted > onHand ? wanted - onHand : 0; }
+};
+
+// The products with a quantity on hand at or below reminderQty, by name, each
+// with the sum of its lines on open orders.
+Status reorderRows(QSqlDatabase db, qint64 reminderQty, QList<ReorderRow> &rows);
+
+// The printed reorder list: the date, a heading, then one line per product.
+QStringList reorderLines(const QList<ReorderRow> &rows, const QDate &today);
 
 } // namespace InventoryRules

@@ -2,6 +2,7 @@
 
 #include "inventory/InventoryForms.h"
 #include "inventory/InventoryRules.h"
+#include "inventory/fmReorderList.h"
 
 namespace {
 
@@ -31,6 +32,7 @@ BrowserConfig inventoryConfig()
 fmInventory::fmInventory(QWidget *parent) : BrowserScreen(inventoryConfig(), parent)
 {
     setObjectName("fmInventory");
+    addButton("cmReorderList", "Reorder List", [this] { Forms::showModal(this, new fmReorderList(this)); });
 }
 
 void fmInventory::showAddForm()

@@ -17,22 +17,42 @@
 #include <QSqlDatabase>
 #include <QTextStream>
 #include <QTimer>
+#include <cstdio>
 
 namespace Startup {
+
+namespace {
+
+// The options the program takes, the same for reading them and for --help.
+void describeOptions(QCommandLineParser &parser)
+{
+    parser.setApplicationDescription("Corvana: records of a small business.");
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addOption({"database", "Use FILE instead of CVN.db.", "FILE"});
+    parser.addOption({"print-to-pdf", "Write every print job as a PDF in DIR.", "DIR"});
+    parser.addOption({"backup-now", "Take a backup of the database and end (no window)."});
+    parser.addOption({"export-csv", "Write every table as a CSV file in DIR and end (no window).", "DIR"});
+}
+
+} // namespace
+
+QString infoText(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    describeOptions(parser);
+    parser.parse(arguments); // a wrong option is reported by parseOptions()
+    if (parser.isSet("version"))
+        return QCoreApplication::applicationName() + ' ' + QCoreApplication::applicationVersion() + '\n';
+    if (parser.isSet("help") || parser.isSet("help-all"))
+        return parser.helpText();
+    return {};
+}
 
 Options parseOptions(const QStringList &arguments)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription("Corvana: records of a small business.");
-    parser.addHelpOption();
-    const QCommandLineOption database("database", "Use FILE instead of CVN.db.", "FILE");
-    const QCommandLineOption pdf("print-to-pdf", "Write every print job as a PDF in DIR.", "DIR");
-    const QCommandLineOption backupNow("backup-now", "Take a backup of the database and end (no window).");
-    const QCommandLineOption exportCsv("export-csv", "Write every table as a CSV file in DIR and end (no window).", "DIR");
-    parser.addOption(database);
-    parser.addOption(pdf);
-    parser.addOption(backupNow);
-    parser.addOption(exportCsv);
+    describeOptions(parser);
     Options options;
     if (!parser.parse(arguments)) {
         options.error = parser.errorText();
@@ -40,10 +60,10 @@ Options parseOptions(const QStringList &arguments)
     }
     if (parser.isSet("help"))
         options.error = parser.helpText();
-    options.database = parser.value(database);
-    options.pdfFolder = parser.value(pdf);
-    options.backupNow = parser.isSet(backupNow);
-    options.exportFolder = parser.value(exportCsv);
+    options.database = parser.value("database");
+    options.pdfFolder = parser.value("print-to-pdf");
+    options.backupNow = parser.isSet("backup-now");
+    options.exportFolder = parser.value("export-csv");
     return options;
 }
 
@@ -120,20 +140,20 @@ void nameApplication()
 
 int run(int argc, char **argv)
 {
-    // Work without a window needs no display.
-    QStringList raw;
-    for (int i = 0; i < argc; ++i)
-        raw << QString::fromLocal8Bit(argv[i]);
-    if (const Options early = parseOptions(raw); early.error.isEmpty() && isCommandLineOnly(early)) {
-        QCoreApplication app(argc, argv);
+    // --version, --help and the work without a window answer before a display is needed.
+    {
+        QCoreApplication probe(argc, argv);
         nameApplication();
-        const Options options = parseOptions(QCoreApplication::arguments());
-        return runCommandLine(options, options.database.isEmpty() ? Database::defaultPath() : options.database);
+        if (const QString info = infoText(QCoreApplication::arguments()); !info.isEmpty()) {
+            std::fputs(info.toLocal8Bit().constData(), stdout);
+            return 0;
+        }
+        if (const Options options = parseOptions(QCoreApplication::arguments());
+            options.error.isEmpty() && isCommandLineOnly(options))
+            return runCommandLine(options, options.database.isEmpty() ? Database::defaultPath() : options.database);
     }
-
     QApplication app(argc, argv);
     nameApplication();
-
     const Options options = parseOptions(QApplication::arguments());
     if (!options.error.isEmpty()) {
         Msg::show(nullptr, options.error, "Corvana", Msg::Buttons::Ok, Msg::Icon::Critical);

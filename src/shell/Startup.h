@@ -17,6 +17,8 @@ struct Options
     QString error;      // an option that could not be read
 };
 Options parseOptions(const QStringList &arguments);
+// What --version or --help print on standard output; empty when neither is given.
+QString infoText(const QStringList &arguments);
 
 // Opens the database and loads the settings; on failure the text to show, which
 // names the file and the cause.

@@ -8,7 +8,16 @@
 #include "data/TextRules.h"
 #include "shell/Screens.h"
 
+#include <QBarCategoryAxis>
+#include <QBarSeries>
+#include <QBarSet>
+#include <QChart>
+#include <QChartView>
 #include <QComboBox>
+#include <QProcess>
+#include <QLineSeries>
+#include <QTemporaryDir>
+#include "shell/Printer.h"
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -412,6 +421,87 @@ private slots:
         clickRow(child<QTableView>(&screen, "DataGrid2"), 0, true);
         QCOMPARE(driver.opened, QStringList{"fmShowOrder"});
         QCOMPARE(caption, QString("Show Order Details"));
+    }
+    // The chart as drawn: month|sales|expenses|gross profit, one per bar group.
+    QStringList chartRows()
+    {
+        QChart *chart = child<QChartView>(m_screen.get(), "chartSales")->chart();
+        QBarSeries *bars = nullptr;
+        QLineSeries *line = nullptr;
+        for (QAbstractSeries *series : chart->series()) {
+            if (auto *b = qobject_cast<QBarSeries *>(series))
+                bars = b;
+            if (auto *l = qobject_cast<QLineSeries *>(series))
+                line = l;
+        }
+        if (!bars || !line || bars->count() != 2)
+            return {"chart incomplete"};
+        auto *axis = qobject_cast<QBarCategoryAxis *>(chart->axes(Qt::Horizontal).value(0));
+        QStringList rows;
+        for (int i = 0; i < bars->barSets()[0]->count(); ++i) {
+            rows << QStringList{axis->at(i), QString::number(bars->barSets()[0]->at(i)),
+                                QString::number(bars->barSets()[1]->at(i)), QString::number(line->at(i).y())}
+                        .join('|');
+        }
+        if (line->count() != rows.size())
+            return {"line and bars differ"};
+        return rows;
+    }
+
+    void chartFollowsPeriod_data()
+    {
+        QTest::addColumn<QStringList>("range"); // empty: Show All
+        QTest::addColumn<QStringList>("rows");
+        QTest::newRow("Show All, months in order") << QStringList{}
+            << QStringList{"Feb 2004|30|12.5|17.5", "Mar 2004|20|200|-180", "Jun 2030|100|0|100"};
+        QTest::newRow("February 2004 ends on the 29th") << QStringList{"02", "2004", "02", "2004"}
+            << QStringList{"Feb 2004|30|12.5|17.5"};
+        QTest::newRow("March 1 onwards") << QStringList{"03", "2004", "12", "2024"}
+            << QStringList{"Mar 2004|20|200|-180"};
+    }
+
+    // The chart's months add up to the screen's totals and follow the period shown;
+    // open and deleted orders are left out as they are from the totals.
+    void chartFollowsPeriod()
+    {
+        QFETCH(QStringList, range);
+        QFETCH(QStringList, rows);
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        seed();
+        QWidget *screen = open();
+        if (!range.isEmpty()) {
+            click(screen, "optDate");
+            const char *lists[] = {"cmbStartmm", "cmbstartyr", "cmbendmm", "cmbendyr"};
+            for (int i = 0; i < 4; ++i)
+                pick(screen, lists[i], range[i]);
+            click(screen, "cmUpdateDisplay");
+        }
+        QCOMPARE(chartRows(), rows);
+        if (!range.isEmpty()) {
+            click(screen, "optAll");
+            click(screen, "cmUpdateDisplay");
+            QCOMPARE(chartRows().size(), 3);
+        }
+    }
+
+    void chartPrintsWithFigures()
+    {
+        seed();
+        QTemporaryDir out;
+        Printer::setPdfDirectory(out.path());
+        MessageRecorder boxes;
+        QWidget *screen = open();
+        click(screen, "cmPrintChart");
+        QCOMPARE(boxes.texts(), QStringList{});
+        const QStringList files = QDir(out.path()).entryList(QDir::Files);
+        QCOMPARE(files.size(), 1);
+        QProcess p;
+        p.start("pdftotext", {out.filePath(files.first()), "-"});
+        QVERIFY(p.waitForFinished(20000));
+        const QString text = QString::fromUtf8(p.readAllStandardOutput());
+        QVERIFY2(text.contains("Total Sales:") && text.contains("$150.00"), qPrintable(text));
+        QVERIFY2(text.contains("Sales and expenses per month"), qPrintable(text));
+        Printer::setPdfDirectory(QString());
     }
 };
 

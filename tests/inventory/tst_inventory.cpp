@@ -4,6 +4,8 @@
 #include "TestSupport.h"
 #include "inventory/InventoryRules.h"
 #include "inventory/fmInventory.h"
+#include "inventory/fmReorderList.h"
+#include "data/Settings.h"
 #include "shell/DropDownCombo.h"
 #include "shell/MaskedEdit.h"
 #include "shell/Printer.h"
@@ -15,6 +17,7 @@
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QTableWidget>
 
 class tst_Inventory : public QObject
 {
@@ -302,6 +305,85 @@ private slots:
         QVERIFY2(text.contains("12 Flour 99999 3.5"), qPrintable(text));
         QVERIFY(text.indexOf("Apples") < text.indexOf("Flour"));
         Printer::setPdfDirectory(QString());
+    }
+    // Products 1 Flour (12), 2 Eggs (3), 4 Milk (5), 5 Salt (0); open orders 1 and
+    // 3, closed order 2 (its lines are no longer wanted).
+    void seedReorder()
+    {
+        store(1, "Flour", "F", 35000, 12);
+        store(2, "Eggs", "E", 5000, 3);
+        store(4, "Milk", "M", 20000, 5);
+        store(5, "Salt", "99999", 1000, 0);
+        QVERIFY(m_db->exec("INSERT INTO customer (cust_num, first_name, last_name) VALUES (1, 'Ann', 'Lee'), "
+                           "(2, 'Bo', 'Kim')"));
+        QVERIFY(m_db->exec("INSERT INTO orders (order_num, cust_num, order_status) VALUES (1, 1, 'O'), "
+                           "(2, 2, 'C'), (3, 2, 'O'), (4, 1, 'D')"));
+        QVERIFY(m_db->exec("INSERT INTO order_detail (order_num, cust_num, product_num, order_qty) VALUES "
+                           "(1, 1, 2, 4), (1, 1, 4, 2), (2, 2, 2, 10), (3, 2, 2, 1), (3, 2, 1, 20), (4, 1, 5, 9)"));
+    }
+
+    void reorderListFigures_data()
+    {
+        QTest::addColumn<int>("reminder");
+        QTest::addColumn<QStringList>("rows"); // product|number|on hand|wanted|shortfall
+        QTest::newRow("none at or below -1") << -1 << QStringList{};
+        QTest::newRow("only the empty shelf") << 0 << QStringList{"Salt|99999|0|0|0"};
+        QTest::newRow("at the reminder counts") << 5
+            << QStringList{"Eggs|E|3|5|2", "Milk|M|5|2|0", "Salt|99999|0|0|0"};
+        QTest::newRow("all, shortfall of the most wanted") << 12
+            << QStringList{"Eggs|E|3|5|2", "Flour|F|12|20|8", "Milk|M|5|2|0", "Salt|99999|0|0|0"};
+    }
+
+    // The list opened from the inventory screen shows what the database holds.
+    void reorderListFigures()
+    {
+        QFETCH(int, reminder);
+        QFETCH(QStringList, rows);
+        seedReorder();
+        Settings::current().ReminderQty = qint16(reminder);
+        open();
+        QStringList shown;
+        ModalDriver driver([&shown](QDialog *d) {
+            auto *table = d->findChild<QTableWidget *>("tblReorder");
+            for (int r = 0; r < table->rowCount(); ++r) {
+                QStringList cells;
+                for (int c = 0; c < table->columnCount(); ++c)
+                    cells << table->item(r, c)->text();
+                shown << cells.join('|');
+            }
+            QTest::keyClick(d, Qt::Key_Escape); // Escape closes the list
+            QVERIFY(!d->isVisible());
+        });
+        click("cmReorderList");
+        QCOMPARE(driver.opened, QStringList{"fmReorderList"});
+        QCOMPARE(shown, rows);
+        Settings::current().ReminderQty = 0;
+    }
+
+    void reorderListPrints()
+    {
+        seedReorder();
+        Settings::current().ReminderQty = 5;
+        QTemporaryDir out;
+        Printer::setPdfDirectory(out.path());
+        MessageRecorder boxes;
+        {
+            fmReorderList list;
+            list.show();
+            child<QPushButton>(&list, "cmPrintReorder")->click();
+        }
+        QCOMPARE(boxes.texts(), QStringList{});
+        const QStringList files = QDir(out.path()).entryList(QDir::Files);
+        QCOMPARE(files.size(), 1);
+        QProcess p;
+        p.start("pdftotext", {out.filePath(files.first()), "-"});
+        QVERIFY(p.waitForFinished(20000));
+        const QString text = QString::fromUtf8(p.readAllStandardOutput()).simplified();
+        QVERIFY2(text.contains("Reorder List"), qPrintable(text));
+        QVERIFY2(text.contains("Eggs E on hand 3 wanted 5 short 2"), qPrintable(text));
+        QVERIFY2(!text.contains("Flour"), qPrintable(text));
+        Printer::setPdfDirectory(QString());
+        Settings::current().ReminderQty = 0;
     }
 };
 

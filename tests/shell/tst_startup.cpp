@@ -62,6 +62,34 @@ private slots:
             QVERIFY(!Startup::parseOptions(QStringList{"corvana"} + wrong).error.isEmpty());
     }
 
+    void infoText_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QStringList>("expected"); // texts the output contains; none: empty output
+        QTest::newRow("version") << QStringList{"--version"} << QStringList{"Corvana 2.3\n"};
+        QTest::newRow("version with a file") << QStringList{"--database", "x.db", "-v"} << QStringList{"Corvana 2.3\n"};
+        QTest::newRow("help lists the options") << QStringList{"--help"}
+            << QStringList{"--database <FILE>", "--print-to-pdf <DIR>", "--version", "Corvana: records"};
+        QTest::newRow("neither") << QStringList{"--database", "x.db"} << QStringList{};
+        QTest::newRow("unknown option left to parseOptions") << QStringList{"--bogus"} << QStringList{};
+    }
+
+    // --version prints exactly the name and version; --help every option.
+    void infoText()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QStringList, expected);
+        QCoreApplication::setApplicationName("Corvana");
+        QCoreApplication::setApplicationVersion("2.3");
+        const QString out = Startup::infoText(QStringList{"corvana"} + arguments);
+        if (expected.isEmpty())
+            QVERIFY2(out.isEmpty(), qPrintable(out));
+        else if (expected.size() == 1 && expected.first().endsWith('\n'))
+            QCOMPARE(out, expected.first());
+        for (const QString &part : expected)
+            QVERIFY2(out.contains(part), qPrintable(out));
+    }
+
     void openData_data()
     {
         QTest::addColumn<QString>("setup"); // for makeFile(); "": no file yet
