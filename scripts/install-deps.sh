@@ -6,5 +6,5 @@ export DEBIAN_FRONTEND=noninteractive
 $SUDO apt-get update -qq
 $SUDO apt-get install -y -qq --no-install-recommends \
   g++ cmake ninja-build \
-  qt6-base-dev libqt6sql6-sqlite libqt6opengl6-dev qt6-charts-dev \
+  qt6-base-dev libqt6sql6-sqlite libsqlite3-dev libqt6opengl6-dev qt6-charts-dev \
   fonts-dejavu-core xvfb xauth poppler-utils imagemagick >/dev/null
