@@ -16,22 +16,24 @@ namespace {
 const QDate LastDay(2025, 12, 31);
 constexpr int Years = 25;
 
-const char *const FirstNames[] = {"Ann", "Bob", "Carla", "Dan", "Eve", "Frank", "Gina", "Hal", "Ida", "Joe",
-                                  "Kim", "Lou", "Mara", "Ned", "Olga", "Pat", "Quinn", "Rosa", "Sam", "Tina"};
-const char *const LastNames[] = {"Adams", "Baker", "Clark", "Davis", "Evans", "Fisher", "Garcia", "Hughes",
-                                 "Irwin", "Jones", "King", "Lopez", "Miller", "Nolan", "Owens", "Parker",
-                                 "Quinlan", "Reyes", "Smith", "Turner", "Underwood", "Vance", "White", "Young"};
-const char *const Words[] = {"stir", "the", "butter", "and", "sugar", "until", "light", "then", "fold", "in",
-                             "flour", "bake", "at", "moderate", "heat", "for", "twenty", "minutes", "cool",
-                             "slowly", "before", "slicing", "serve", "warm", "with", "cream"};
+const char *const FirstNames[] = {"Ann", "Bob", "Carla", "Dan", "Eve", "Frank", "Gina", "Hal", "Ida", "Joe", "Kim",
+    "Lou", "Mara", "Ned", "Olga", "Pat", "Quinn", "Rosa", "Sam", "Tina"};
+const char *const LastNames[] = {"Adams", "Baker", "Clark", "Davis", "Evans", "Fisher", "Garcia", "Hughes", "Irwin",
+    "Jones", "King", "Lopez", "Miller", "Nolan", "Owens", "Parker", "Quinlan", "Reyes", "Smith", "Turner", "Underwood",
+    "Vance", "White", "Young"};
+const char *const Words[] = {"stir", "the", "butter", "and", "sugar", "until", "light", "then", "fold", "in", "flour",
+    "bake", "at", "moderate", "heat", "for", "twenty", "minutes", "cool", "slowly", "before", "slicing", "serve",
+    "warm", "with", "cream"};
 
-class Random
-{
+class Random {
 public:
     int between(int low, int high) { return std::uniform_int_distribution<int>(low, high)(m_engine); }
     bool chance(int percent) { return between(1, 100) <= percent; }
-    template<typename T, std::size_t N>
-    QString pick(const T (&items)[N]) { return QString::fromLatin1(items[between(0, int(N) - 1)]); }
+    template <typename T, std::size_t N>
+    QString pick(const T (&items)[N])
+    {
+        return QString::fromLatin1(items[between(0, int(N) - 1)]);
+    }
 
 private:
     std::mt19937 m_engine{20261206u};
@@ -42,8 +44,9 @@ QDate dayWithin(Random &r, int years)
     return LastDay.addDays(-r.between(0, years * 365 - 1));
 }
 
-// One row per call to `fill`, keys from `first`; the whole table in one transaction.
-template<typename Fill>
+// One row per call to `fill`, keys from `first`; the whole table in one
+// transaction.
+template <typename Fill>
 Status addRows(QSqlDatabase db, const QString &table, int count, Fill fill)
 {
     Transaction tx(db);
@@ -86,22 +89,26 @@ Status generate(const QString &path, const Sizes &sizes)
         return s;
     QSqlDatabase db = Database::connection();
     // Only for writing the file quickly: no sync per order; restored below.
-    execBound(db, QStringLiteral("PRAGMA synchronous = OFF"));
-    execBound(db, QStringLiteral("PRAGMA journal_mode = MEMORY"));
+    Status s = execBound(db, QStringLiteral("PRAGMA synchronous = OFF"));
+    if (s)
+        s = execBound(db, QStringLiteral("PRAGMA journal_mode = MEMORY"));
 
     Random r;
-    Status s = addRows(db, QStringLiteral("customer"), sizes.customers, [&r](RecordSet &rs, int i) {
-        rs.setValue(QStringLiteral("cust_num"), i + 1);
-        rs.setValue(QStringLiteral("first_name"), r.pick(FirstNames));
-        rs.setValue(QStringLiteral("last_name"), QStringLiteral("%1 %2").arg(r.pick(LastNames)).arg(i + 1));
-        rs.setValue(QStringLiteral("address"), QStringLiteral("%1 Main Street\r\nSpringfield, IL 6270%2")
-                                                   .arg(r.between(1, 9999)).arg(i % 10));
-        rs.setValue(QStringLiteral("phone"), QStringLiteral("(217) 555-%1").arg(1000 + i, 4, 10, QLatin1Char('0')));
-        rs.setValue(QStringLiteral("email"), QStringLiteral("customer%1@example.com").arg(i + 1));
-        rs.setValue(QStringLiteral("birthday"), QStringLiteral("%1/%2").arg(r.between(1, 12), 2, 10, QLatin1Char('0'))
-                                                    .arg(r.between(1, 28), 2, 10, QLatin1Char('0')));
-        rs.setValue(QStringLiteral("comments"), QStringLiteral("Prefers %1.").arg(r.pick(Words)));
-    });
+    if (s)
+        s = addRows(db, QStringLiteral("customer"), sizes.customers, [&r](RecordSet &rs, int i) {
+            rs.setValue(QStringLiteral("cust_num"), i + 1);
+            rs.setValue(QStringLiteral("first_name"), r.pick(FirstNames));
+            rs.setValue(QStringLiteral("last_name"), QStringLiteral("%1 %2").arg(r.pick(LastNames)).arg(i + 1));
+            rs.setValue(QStringLiteral("address"),
+                QStringLiteral("%1 Main Street\r\nSpringfield, IL 6270%2").arg(r.between(1, 9999)).arg(i % 10));
+            rs.setValue(QStringLiteral("phone"), QStringLiteral("(217) 555-%1").arg(1000 + i, 4, 10, QLatin1Char('0')));
+            rs.setValue(QStringLiteral("email"), QStringLiteral("customer%1@example.com").arg(i + 1));
+            rs.setValue(QStringLiteral("birthday"),
+                QStringLiteral("%1/%2")
+                    .arg(r.between(1, 12), 2, 10, QLatin1Char('0'))
+                    .arg(r.between(1, 28), 2, 10, QLatin1Char('0')));
+            rs.setValue(QStringLiteral("comments"), QStringLiteral("Prefers %1.").arg(r.pick(Words)));
+        });
     std::vector<qint64> costs;
     if (s)
         s = addRows(db, QStringLiteral("inventory"), sizes.products, [&r, &costs](RecordSet &rs, int i) {
@@ -168,14 +175,14 @@ Status generate(const QString &path, const Sizes &sizes)
         s = tx.begin();
         for (int n = 1; s && n <= sizes.expenses; ++n) {
             Expenses::Expense e{QStringLiteral("Expense %1: %2").arg(n).arg(r.pick(Words)),
-                                Money::fromUnits(qint64(r.between(100, 500000)) * 100), dayWithin(r, Years)};
+                Money::fromUnits(qint64(r.between(100, 500000)) * 100), dayWithin(r, Years)};
             s = Expenses::add(db, n, e);
         }
         if (s)
             s = tx.commit();
     }
-    execBound(db, QStringLiteral("PRAGMA journal_mode = DELETE"));
-    execBound(db, QStringLiteral("PRAGMA synchronous = FULL"));
+    if (s)
+        s = execBound(db, QStringLiteral("PRAGMA journal_mode = DELETE"));
     db = {};
     Database::close();
     return s;

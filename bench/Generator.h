@@ -13,8 +13,7 @@
 // the program opens. `path` must not exist yet.
 namespace Generator {
 
-struct Sizes
-{
+struct Sizes {
     int customers = 298;
     int products = 298;
     int suppliers = 98;
