@@ -3,7 +3,7 @@
 // measured in the same run on the same file.
 //
 //   corvana_bench generate FILE
-//   corvana_bench run FILE [--runs N] [--json OUT]
+//   corvana_bench run FILE [--runs N] [--json OUT] [--only start,lists,books,save,screens,memory]
 //
 // The child modes (child-bare, child-start, child-screens) are what `run`
 // starts as separate processes to time a start and read its peak memory.
@@ -586,23 +586,31 @@ QString table()
     return t;
 }
 
-int runAll(int argc, char **argv, const QString &file, int runs, const QString &json)
+int runAll(int argc, char **argv, const QString &file, int runs, const QString &json, const QStringList &only)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Corvana");
     QTemporaryDir dir;
     std::fprintf(stderr, "Measuring %s (%d runs each)\n", qPrintable(file), runs);
-    measureStart(file, dir, runs);
-    {
+    // --only P2,P4 measures some groups (start, lists, books, save, screens, memory) only.
+    const auto wanted = [&only](const char *group) { return only.isEmpty() || only.contains(QLatin1String(group)); };
+    if (wanted("start"))
+        measureStart(file, dir, runs);
+    if (wanted("lists") || wanted("books")) {
         const QString copy = freshCopy(dir, file, QStringLiteral("read.db"));
         must(Database::open(copy));
-        measureOrderLists(Database::connection(), copy, runs);
-        measureBookkeeping(Database::connection(), copy, runs);
+        if (wanted("lists"))
+            measureOrderLists(Database::connection(), copy, runs);
+        if (wanted("books"))
+            measureBookkeeping(Database::connection(), copy, runs);
         Database::close();
     }
-    measureSave(file, dir, runs);
-    measureScreens(file, dir, runs);
-    measureMemoryAndQuit(file, dir, runs);
+    if (wanted("save"))
+        measureSave(file, dir, runs);
+    if (wanted("screens"))
+        measureScreens(file, dir, runs);
+    if (wanted("memory"))
+        measureMemoryAndQuit(file, dir, runs);
 
     const QString t = table();
     std::printf("%s", qPrintable(t));
@@ -646,16 +654,19 @@ int main(int argc, char **argv)
     if (mode == QLatin1String("run") && args.size() >= 3) {
         int runs = 5;
         QString json = QStringLiteral("bench-results.json");
+        QStringList only;
         for (int i = 3; i + 1 < args.size(); i += 2) {
             if (args[i] == QLatin1String("--runs"))
                 runs = std::max(1, args[i + 1].toInt());
             else if (args[i] == QLatin1String("--json"))
                 json = args[i + 1];
+            else if (args[i] == QLatin1String("--only"))
+                only = args[i + 1].split(QLatin1Char(','));
         }
-        return runAll(argc, argv, args[2], runs, json);
+        return runAll(argc, argv, args[2], runs, json, only);
     }
     std::fprintf(stderr,
         "usage: corvana_bench generate FILE\n"
-        "       corvana_bench run FILE [--runs N] [--json OUT]\n");
+        "       corvana_bench run FILE [--runs N] [--json OUT] [--only GROUPS]\n");
     return 2;
 }
