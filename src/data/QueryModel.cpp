@@ -5,6 +5,8 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 
+#include <algorithm>
+
 QueryModel::QueryModel(QObject *parent) : QAbstractTableModel(parent) {}
 
 void QueryModel::setColumns(const QList<Column> &columns)
@@ -30,6 +32,9 @@ Status QueryModel::refresh()
     const QScopedValueRollback fetching(m_fetching, true);
     beginResetModel();
     m_rows.clear();
+    m_rest.clear();
+    m_restPos = 0;
+    m_restRead = false;
     m_fields.clear();
     m_atEnd = false;
     m_status = readPage(m_rows);
@@ -46,16 +51,53 @@ Status QueryModel::refresh()
 
 Status QueryModel::readPage(std::vector<QVariantList> &rows)
 {
-    // LIMIT ... OFFSET is understood by SQLite, PostgreSQL and MySQL alike.
-    const QString sql = m_sql + QStringLiteral(" LIMIT ? OFFSET ?");
+    if (m_rows.empty()) {
+        // LIMIT is understood by SQLite, PostgreSQL and MySQL alike.
+        std::vector<QVariantList> first;
+        if (Status s = read(QStringLiteral(" LIMIT %1").arg(PageSize), 0, first); !s)
+            return s;
+        m_atEnd = first.size() < size_t(PageSize);
+        m_restRead = m_atEnd;
+        for (auto &row : first)
+            rows.push_back(std::move(row));
+        return {};
+    }
+    if (!m_restRead) {
+        if (Status s = readRest(); !s)
+            return s;
+    }
+    const size_t end = std::min(m_rest.size(), m_restPos + size_t(PageSize));
+    for (; m_restPos < end; ++m_restPos)
+        rows.push_back(std::move(m_rest[m_restPos]));
+    m_atEnd = m_restPos >= m_rest.size();
+    if (m_atEnd) {
+        m_rest.clear();
+        m_restPos = 0;
+    }
+    return {};
+}
+
+Status QueryModel::readRest()
+{
+    m_rest.clear();
+    m_restPos = 0;
+    if (Status s = read(QString(), qint64(m_rows.size()), m_rest); !s) {
+        m_rest.clear();
+        return s;
+    }
+    m_restRead = true;
+    return {};
+}
+
+Status QueryModel::read(const QString &limit, qint64 skip, std::vector<QVariantList> &rows)
+{
+    const QString sql = m_sql + limit;
     QSqlQuery q(QSqlDatabase::database(m_connection, false));
     q.setForwardOnly(true);
     if (!q.prepare(sql))
         return Status::failure(q.lastError(), sql);
     for (const QVariant &v : m_binds)
         q.addBindValue(v);
-    q.addBindValue(PageSize);
-    q.addBindValue(qint64(m_rows.size()));
     if (!q.exec())
         return Status::failure(q.lastError(), sql);
     const QSqlRecord rec = q.record();
@@ -63,18 +105,18 @@ Status QueryModel::readPage(std::vector<QVariantList> &rows)
         for (int i = 0; i < rec.count(); ++i)
             m_fields << rec.fieldName(i).toLower();
     }
-    int read = 0;
+    // The rows already shown are stepped over, not converted.
+    for (qint64 n = 0; n < skip && q.next(); ++n) {
+    }
     while (q.next()) {
         QVariantList row;
         row.reserve(rec.count());
         for (int i = 0; i < rec.count(); ++i)
             row << q.value(i);
         rows.push_back(std::move(row));
-        ++read;
     }
     if (q.lastError().isValid())
         return Status::failure(q.lastError(), sql);
-    m_atEnd = read < PageSize;
     return {};
 }
 

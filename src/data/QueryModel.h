@@ -10,12 +10,14 @@
 #include <vector>
 
 // The read-only rows of one query, for the grids (order list, pickers,
-// bookkeeping). Rows are read in pages as the view scrolls (fetchMore), each
-// page by its own statement that is finished at once, so no statement stays
-// open between events and a file at its limits opens as quickly as an empty
-// one. The query must order its rows completely (end the ORDER BY with a
-// unique column), so that consecutive pages neither repeat nor skip a row,
-// and must not have a LIMIT of its own.
+// bookkeeping). The first page is read by a statement of its own (LIMIT), so
+// a file at its limits opens as quickly as an empty one. When the view scrolls
+// past it (fetchMore), the rest is read once, by one more statement, and then
+// handed to the view a page at a time: running the sorted query again for
+// every page would sort the whole result again each time. Every statement is
+// finished at once, so none stays open between events. The query must order
+// its rows completely (end the ORDER BY with a unique column), so that the two
+// reads neither repeat nor skip a row, and must not have a LIMIT of its own.
 class QueryModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -55,6 +57,11 @@ public:
 private:
     // Reads the next page into `rows`; sets m_atEnd after the last row.
     Status readPage(std::vector<QVariantList> &rows);
+    // Reads every row after the first page into m_rest.
+    Status readRest();
+    // Runs the query (with `limit` appended when it is not empty) and reads its
+    // rows from position `skip` on into `rows`.
+    Status read(const QString &limit, qint64 skip, std::vector<QVariantList> &rows);
 
     QList<Column> m_columns;
     QString m_connection;
@@ -63,6 +70,9 @@ private:
     QStringList m_fields;          // the query's column names, lower case
     std::vector<int> m_shown;      // query column of each grid column (-1: none)
     std::vector<QVariantList> m_rows;
+    std::vector<QVariantList> m_rest;  // read, not yet handed to the view
+    size_t m_restPos = 0;
+    bool m_restRead = false;
     bool m_atEnd = true;
     bool m_fetching = false;
     Status m_status;

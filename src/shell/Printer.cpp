@@ -168,14 +168,30 @@ qsizetype fittingLength(const QString &text, const QFontMetrics &metrics, int wi
     return low;
 }
 
+// The start of `text` that the next line is cut from: the shortest of 64, 128,
+// 256 ... characters that is wider than `width`, or the whole text when that
+// fits. Measuring only this much keeps a long item (a recipe's directions)
+// from being measured whole again for every line it wraps into.
+QString nextWindow(const QString &text, const QFontMetrics &metrics, int width)
+{
+    for (qsizetype length = 64; length < text.size(); length *= 2) {
+        const QString window = text.left(length);
+        if (metrics.horizontalAdvance(window) > width)
+            return window;
+    }
+    return text;
+}
+
 // Splits one item into lines no wider than `width`, breaking at blanks where
 // possible and inside a word only when the word alone is too wide.
 QStringList wrapped(const QString &item, const QFontMetrics &metrics, int width)
 {
     QStringList lines;
     QString rest = item;
-    while (metrics.horizontalAdvance(rest) > width) {
-        const qsizetype fits = fittingLength(rest, metrics, width);
+    for (QString window = nextWindow(rest, metrics, width); metrics.horizontalAdvance(window) > width;
+         window = nextWindow(rest, metrics, width)) {
+        // The window is wider than the page, so the line ends inside it.
+        const qsizetype fits = fittingLength(window, metrics, width);
         const qsizetype blank = rest.left(fits + 1).lastIndexOf(u' ');
         if (blank > 0) {
             lines << rest.left(blank);
