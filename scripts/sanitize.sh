@@ -3,7 +3,9 @@
 # build-asan/ (clang) and runs the whole test suite there.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+# -O1 with line tables only: reports keep their file and line, and the build takes
+# about half the time of a full optimised build with debug information.
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=None -DCMAKE_CXX_FLAGS="-O1 -gline-tables-only" \
   -DCMAKE_CXX_COMPILER=clang++ -DCORVANA_SANITIZE=ON >/dev/null
 cmake --build build-asan -j "$(nproc)"
 
