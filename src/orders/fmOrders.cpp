@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopedValueRollback>
 #include <QShowEvent>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -62,8 +63,7 @@ fmOrders::fmOrders(QWidget *parent) : QWidget(parent)
                          {QStringLiteral("Order Number"), QStringLiteral("order_num")},
                          {QStringLiteral("Party/Re-Order"), QStringLiteral("order_type")}});
     createLayout();
-    // The list opens on the open orders, newest first.
-    sortList(ListOrder::Date);
+    // The list is read when the screen is shown: open orders, newest first.
 }
 
 void fmOrders::createLayout()
@@ -165,15 +165,22 @@ void fmOrders::sortList(ListOrder order)
         runQuery();
         return;
     }
-    if (const Status s = m_model->setQuery(Database::connection(), OrderQueries::orderList(order), {code}); !s)
-        OrderUi::reportFailure(this, QStringLiteral("The orders could not be read."), s);
-    if (m_highlight)
-        selectGridRow(DataGrid1, 0);
+    readList([&] { return m_model->setQuery(Database::connection(), OrderQueries::orderList(order), {code}); });
 }
 
 void fmOrders::runQuery()
 {
-    if (const Status s = m_model->refresh(); !s)
+    readList([&] { return m_model->refresh(); });
+}
+
+void fmOrders::readList(const std::function<Status()> &read)
+{
+    // The failure message repaints the screen as it closes, which reads again: while
+    // the file keeps failing that would be one message after another. Read once.
+    if (m_reading)
+        return;
+    const QScopedValueRollback reading(m_reading, true);
+    if (const Status s = read(); !s)
         OrderUi::reportFailure(this, QStringLiteral("The orders could not be read."), s);
     if (m_highlight)
         selectGridRow(DataGrid1, 0);

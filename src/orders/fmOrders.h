@@ -58,6 +58,7 @@ private:
     // the current query when no status is selected).
     void sortList(OrderQueries::ListOrder order);
     void runQuery();
+    void readList(const std::function<Status()> &read);
     void setRowButtons(bool details, bool updateAndDelete);
     // The selected order's row, or nothing when the list is empty.
     std::optional<int> currentRow() const;
@@ -73,5 +74,6 @@ private:
     QPushButton *cmDetails = nullptr;
     QPushButton *cmUpdate = nullptr;
     QPushButton *cmDelete = nullptr;
+    bool m_reading = false;
     bool m_highlight = false;   // set by the first row click: the current row is shown highlighted
 };

@@ -240,6 +240,26 @@ private slots:
         QCOMPARE(enabled(), QString("1100"));
     }
 
+    // A list that cannot be read says so once per attempt, though the message's closing
+    // repaints the screen, and the screen stays usable.
+    void unreadableListReportsOnce()
+    {
+        storeBasics();
+        order(1, 1, "2026-01-05", "O");
+        QVERIFY(m_db->exec("ALTER TABLE orders RENAME TO orders_gone"));
+        MessageRecorder boxes;
+        fmOrders list;
+        list.show();
+        QCOMPARE(boxes.boxes.size(), 1);
+        QVERIFY2(boxes.texts()[0].startsWith("The orders could not be read."), qPrintable(boxes.texts()[0]));
+        child<QRadioButton>(&list, "optClosed")->click();
+        QCOMPARE(boxes.boxes.size(), 2);
+        QVERIFY(m_db->exec("ALTER TABLE orders_gone RENAME TO orders"));
+        child<QRadioButton>(&list, "optOpen")->click();
+        QCOMPARE(boxes.boxes.size(), 2);
+        QCOMPARE(column(list.model(), 2), QStringList({"1"}));
+    }
+
     // Details, double-click and Update hand the current row to the forms they open.
     void rowFormsGetTheSelectedOrder()
     {
