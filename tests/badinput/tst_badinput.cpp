@@ -601,7 +601,8 @@ private slots:
         QFETCH(QString, value);
         const FormCase c = formCases().at(form);
         QStringList faults;
-        for (const auto &[boxName, valid] : c.valid) {
+        for (const auto &entry : c.valid) {
+            const QString boxName = entry.first; // a lambda below reads it
             const Landing &l = c.landing.value(boxName);
             if (l.kind != Kind::Text)
                 continue;
