@@ -300,14 +300,27 @@ bool fmBookkeeping::event(QEvent *event)
     return handled;
 }
 
+Bookkeeping::Period fmBookkeeping::shownPeriod() const
+{
+    return ShowAll ? Bookkeeping::Period::everything() : Bookkeeping::Period::between(PeriodStart, PeriodEnd);
+}
+
+QList<CsvExport::Query> fmBookkeeping::csvQueries() const
+{
+    const Bookkeeping::Period period = shownPeriod();
+    const Bookkeeping::Query sales = Bookkeeping::salesQuery(period);
+    const Bookkeeping::Query expenses = Bookkeeping::expensesQuery(period);
+    return {{QStringLiteral("bookkeeping_sales.csv"), sales.sql, sales.values, QStringLiteral("orders")},
+            {QStringLiteral("bookkeeping_expenses.csv"), expenses.sql, expenses.values, QStringLiteral("expenses")}};
+}
+
 void fmBookkeeping::Form_Paint()
 {
     // A failure message closing over the screen repaints it; read once.
     if (m_painting)
         return;
     const QScopedValueRollback painting(m_painting, true);
-    const Bookkeeping::Period period =
-        ShowAll ? Bookkeeping::Period::everything() : Bookkeeping::Period::between(PeriodStart, PeriodEnd);
+    const Bookkeeping::Period period = shownPeriod();
     QSqlDatabase db = Database::connection();
 
     const int expenseNum = m_expenses->value(currentRow(DataGrid1), "expense_num").toInt();

@@ -4,6 +4,7 @@
 #include "bookkeeping/Period.h"
 #include "data/Status.h"
 #include "orders/fmShowOrder.h"
+#include "shell/CsvSource.h"
 #include "shell/Forms.h"
 
 #include <QDate>
@@ -24,7 +25,7 @@ ShowOrderInputs showOrderInputs(const QueryModel &sales, int row);
 
 // "BookKeeping": the expenses and the closed orders of a period in two grids,
 // with total expenses, total sales (order subtotals) and gross profit.
-class fmBookkeeping : public QWidget, public Repaintable
+class fmBookkeeping : public QWidget, public Repaintable, public CsvSource
 {
     Q_OBJECT
 public:
@@ -55,6 +56,9 @@ public:
     void cmPrintChart_Click();
     QChartView *chartView() const { return chartSales; }
 
+    // The sales and expenses of the period shown, for File, Export to CSV...
+    QList<CsvExport::Query> csvQueries() const override;
+
     QueryModel *expensesModel() const { return m_expenses; }
     QueryModel *salesModel() const { return m_sales; }
 
@@ -75,6 +79,7 @@ private:
     void configureGrids();
     void fillLists();
     void setListsEnabled(bool enabled);
+    Bookkeeping::Period shownPeriod() const;
     void reportFailure(const Status &status);
     // After a new read, the grid's current row: the expense the user was on
     // when it is among the rows read, else the first row.

@@ -3,6 +3,7 @@
 #include "data/Backup.h"
 #include "data/CsvExport.h"
 #include "data/Database.h"
+#include "shell/CsvSource.h"
 #include "shell/Forms.h"
 #include "shell/Messages.h"
 
@@ -88,8 +89,16 @@ void exportCsv(QWidget *opener)
     progress.setWindowTitle(Title);
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(500);
+    // Every table, and what the open screens offer of what they show.
+    QList<CsvExport::Query> queries = CsvExport::allTables();
+    QList<QWidget *> widgets = opener->window()->findChildren<QWidget *>();
+    widgets.prepend(opener->window());
+    for (QWidget *w : std::as_const(widgets)) {
+        if (auto *source = dynamic_cast<CsvSource *>(w); source && w->isVisible())
+            queries += source->csvQueries();
+    }
     QStringList written;
-    const Status s = CsvExport::write(Database::connection(), CsvExport::allTables(), folder,
+    const Status s = CsvExport::write(Database::connection(), queries, folder,
                                       [&progress](qint64 done, qint64 total) {
                                           progress.setValue(total > 0 ? int(done * 100 / total) : 100);
                                           return !progress.wasCanceled();

@@ -6,9 +6,12 @@
 #include "bookkeeping/fmBookkeeping.h"
 #include "data/QueryModel.h"
 #include "data/TextRules.h"
+#include "shell/Safety.h"
 #include "shell/Screens.h"
 
 #include <QBarCategoryAxis>
+#include <QDir>
+#include <QFileDialog>
 #include <QBarSeries>
 #include <QBarSet>
 #include <QChart>
@@ -224,6 +227,45 @@ private slots:
         QVERIFY(!child<QComboBox>(screen, "cmbendyr")->isEnabled());
         click(screen, "cmUpdateDisplay");
         QCOMPARE(totals(), all);
+    }
+
+    // File, Export to CSV... with the screen open adds the sales and expenses of the
+    // period it shows.
+    void exportShownPeriod()
+    {
+        seed();
+        QWidget *screen = open();
+        click(screen, "optDate");
+        const char *lists[] = {"cmbStartmm", "cmbstartyr", "cmbendmm", "cmbendyr"};
+        const QStringList range = {"02", "2004", "02", "2004"};
+        for (int i = 0; i < 4; ++i)
+            pick(screen, lists[i], range[i]);
+        click(screen, "cmUpdateDisplay");
+        const QString out = QDir(m_db->dir()).filePath("csv");
+        QVERIFY(QDir().mkpath(out));
+        MessageRecorder messages;
+        {
+            ModalDriver driver([&out](QDialog *d) {
+                auto *chooser = qobject_cast<QFileDialog *>(d);
+                QVERIFY(chooser);
+                chooser->setDirectory(out);
+                chooser->selectFile(out);
+                QMetaObject::invokeMethod(chooser, "accept");
+            });
+            Safety::exportCsv(screen);
+        }
+        QCOMPARE(messages.texts(), QStringList{QString("10 CSV files were written to\n%1").arg(out)});
+        const auto lines = [&out](const QString &name) {
+            QFile f(QDir(out).filePath(name));
+            if (!f.open(QIODevice::ReadOnly))
+                return QStringList{"missing"};
+            QStringList result;
+            for (const QString &line : QString::fromUtf8(f.readAll()).split("\r\n", Qt::SkipEmptyParts))
+                result << line.section(u',', 0, 0);
+            return result;
+        };
+        QCOMPARE(lines("bookkeeping_sales.csv"), (QStringList{"\uFEFForder_num", "1"}));
+        QCOMPARE(lines("bookkeeping_expenses.csv"), (QStringList{"\uFEFFexpense_num", "1"}));
     }
 
     void addExpense_data()
