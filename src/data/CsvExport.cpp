@@ -117,6 +117,8 @@ Status write(QSqlDatabase db, const QList<Query> &queries, const QString &folder
             QFile::remove(path);
         return Status::failure(stoppedMessage());
     };
+    if (progress && !progress(0, total))
+        return stop();
     qint64 done = 0;
     for (const Query &query : queries) {
         const QString path = QDir(folder).filePath(query.file);

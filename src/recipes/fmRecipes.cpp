@@ -162,7 +162,7 @@ void fmRecipes::printAll()
     rs().moveFirst();
     showCurrent();
     // Each recipe is a job of its own, written whole; Cancel stops between two.
-    Progress progress(this, QStringLiteral("Printing the recipes..."), jobs.size(), Progress::Cancel::Allowed);
+    Progress progress(this, QStringLiteral("Printing the recipes..."), QStringLiteral("recipes"), jobs.size(), Progress::Cancel::Allowed);
     qsizetype printed = 0;
     for (const RecipeText::PrintJob &job : jobs) {
         if (!progress.step(printed))

@@ -1,6 +1,7 @@
 #include "shell/Progress.h"
 
 #include <QApplication>
+#include <QLocale>
 #include <QPushButton>
 
 namespace {
@@ -19,8 +20,8 @@ int barValue(qint64 done, qint64 total)
 
 } // namespace
 
-Progress::Progress(QWidget *opener, const QString &label, qint64 total, Cancel cancel)
-    : m_dialog(opener), m_total(total)
+Progress::Progress(QWidget *opener, const QString &label, const QString &unit, qint64 total, Cancel cancel)
+    : m_dialog(opener), m_label(label), m_unit(unit), m_total(total)
 {
     setUp(opener, label);
     m_dialog.setRange(0, Scale);
@@ -34,7 +35,7 @@ Progress::Progress(QWidget *opener, const QString &label, qint64 total, Cancel c
     } else {
         m_dialog.setCancelButton(nullptr);
     }
-    m_dialog.setValue(0);
+    update(0, total);
 }
 
 Progress::Progress(QWidget *opener, const QString &label) : m_dialog(opener)
@@ -66,6 +67,7 @@ void Progress::setUp(QWidget *opener, const QString &label)
     m_dialog.setWindowTitle(opener && !opener->window()->windowTitle().isEmpty() ? opener->window()->windowTitle()
                                                                                  : QStringLiteral("Corvana"));
     m_dialog.setLabelText(label);
+    m_dialog.setMinimumWidth(320);
     m_dialog.setWindowModality(Qt::WindowModal);
     m_dialog.setAutoReset(false);
     m_dialog.setAutoClose(false);
@@ -73,14 +75,21 @@ void Progress::setUp(QWidget *opener, const QString &label)
 
 bool Progress::step(qint64 done, qint64 total)
 {
-    m_total = total;
     if (!m_cancelled) {
-        // A window-modal dialog handles its events here, the Cancel click included.
-        m_dialog.setValue(barValue(done, total));
+        update(done, total);
         if (g_hook)
             g_hook(&m_dialog);
     }
     return !m_cancelled;
+}
+
+void Progress::update(qint64 done, qint64 total)
+{
+    m_total = total;
+    m_dialog.setLabelText(QStringLiteral("%1\n%2 of %3 %4")
+                              .arg(m_label, QLocale().toString(done), QLocale().toString(total), m_unit));
+    // A window-modal dialog handles its events here, the Cancel click included.
+    m_dialog.setValue(barValue(done, total));
 }
 
 ProgressCallback Progress::callback()

@@ -16,8 +16,8 @@ class Progress
 public:
     enum class Cancel { Allowed, NotAllowed };
 
-    // A job of `total` steps.
-    Progress(QWidget *opener, const QString &label, qint64 total, Cancel cancel);
+    // A job of `total` steps, counted under the label as "16 of 300 `unit`".
+    Progress(QWidget *opener, const QString &label, const QString &unit, qint64 total, Cancel cancel);
     // A busy dialog, shown at once, until this object goes.
     Progress(QWidget *opener, const QString &label);
     ~Progress();
@@ -36,8 +36,11 @@ public:
 
 private:
     void setUp(QWidget *opener, const QString &label);
+    void update(qint64 done, qint64 total);
 
     QProgressDialog m_dialog;
+    QString m_label;
+    QString m_unit;
     qint64 m_total = 0;
     bool m_cancelled = false;
     bool m_busy = false;

@@ -96,7 +96,7 @@ void exportCsv(QWidget *opener)
     Status s;
     bool stopped = false;
     {
-        Progress progress(opener, QStringLiteral("Exporting to CSV..."), 0, Progress::Cancel::Allowed);
+        Progress progress(opener, QStringLiteral("Exporting to CSV..."), QStringLiteral("rows"), 0, Progress::Cancel::Allowed);
         s = CsvExport::write(Database::connection(), CsvExport::allTables(), folder, progress.callback(), &written);
         stopped = progress.cancelled();
     }

@@ -460,9 +460,10 @@ private slots:
     void exportStops_data()
     {
         QTest::addColumn<int>("stopAtCall");
-        QTest::newRow("inside the first file") << 0; // at row 200 of 450 customers
-        QTest::newRow("after the first file") << 2;
-        QTest::newRow("after the last file") << 9;
+        QTest::newRow("before the first file") << 0;
+        QTest::newRow("inside the first file") << 1; // at row 200 of 450 customers
+        QTest::newRow("after the first file") << 3;
+        QTest::newRow("after the last file") << 10;
         QTest::newRow("never") << -1;
     }
     void exportStops()
@@ -494,7 +495,8 @@ private slots:
             return;
         }
         QVERIFY2(s, qPrintable(s.message()));
-        QCOMPARE(calls.size(), 10);
+        QCOMPARE(calls.size(), 11);
+        QCOMPARE(calls.first(), qMakePair(qint64(0), qint64(451)));
         for (int i = 1; i < calls.size(); ++i)
             QVERIFY(calls[i].first >= calls[i - 1].first);
         QCOMPARE(calls.last(), qMakePair(qint64(451), qint64(451))); // and the defaults row
@@ -511,14 +513,14 @@ private slots:
         fmMain main;
         main.show();
         MessageRecorder messages;
-        ProgressDriver progress(1);
+        ProgressDriver progress(2); // at row 400 of 450
         {
             ModalDriver driver([&out](QDialog *d) { chooseFolder(d, out); });
             main.findChild<QAction *>("actExportCsv")->trigger();
         }
         QCOMPARE(progress.names.value(0), QStringLiteral("dlgProgress"));
         QVERIFY(progress.cancellable);
-        QCOMPARE(progress.steps, 2);
+        QCOMPARE(progress.steps, 3);
         QCOMPARE(messages.texts(), QStringList{CsvExport::stoppedMessage()});
         QCOMPARE(messages.boxes[0].icon, Msg::Icon::Information);
         QCOMPARE(QDir(out).entryList(QDir::Files), QStringList());
