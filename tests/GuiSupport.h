@@ -5,10 +5,12 @@
 
 #include "shell/Forms.h"
 #include "shell/Messages.h"
+#include "shell/Progress.h"
 
 #include <QApplication>
 #include <QDialog>
 #include <QList>
+#include <QPushButton>
 #include <QTableView>
 #include <QTest>
 #include <functional>
@@ -53,6 +55,30 @@ public:
     }
     ~ModalDriver() { Forms::clearModalHook(); }
     QStringList opened;
+};
+
+// Watches each progress dialog at every step: records its name, whether it
+// offers Cancel, and its value; clicks Cancel at step `cancelAt` (counted from
+// 0; never when negative).
+class ProgressDriver
+{
+public:
+    explicit ProgressDriver(int cancelAt = -1)
+    {
+        Progress::setHook([this, cancelAt](QProgressDialog *d) {
+            names << d->objectName();
+            auto *cancel = d->findChild<QPushButton *>("cmCancel");
+            cancellable = cancel != nullptr;
+            values << d->value();
+            if (cancel && steps++ == cancelAt)
+                cancel->click();
+        });
+    }
+    ~ProgressDriver() { Progress::clearHook(); }
+    QStringList names;
+    QList<int> values;
+    bool cancellable = false;
+    int steps = 0;
 };
 
 // Clicks a row of a grid (on its second column), or double-clicks it.

@@ -4,6 +4,7 @@
 #include "data/Schema.h"
 
 #include <QDir>
+#include <QFile>
 #include <QSaveFile>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -66,6 +67,11 @@ qint64 rowCount(QSqlDatabase db, const Query &query, Status &status)
 
 } // namespace
 
+QString stoppedMessage()
+{
+    return QStringLiteral("The export was stopped. The files it had written were removed.");
+}
+
 QString field(const QString &text)
 {
     if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) && !text.contains(QLatin1Char('\n'))
@@ -105,6 +111,14 @@ Status write(QSqlDatabase db, const QList<Query> &queries, const QString &folder
         if (!s)
             return s;
     }
+    QStringList thisExport;
+    const auto stop = [&thisExport] {
+        for (const QString &path : std::as_const(thisExport))
+            QFile::remove(path);
+        return Status::failure(stoppedMessage());
+    };
+    if (progress && !progress(0, total))
+        return stop();
     qint64 done = 0;
     for (const Query &query : queries) {
         const QString path = QDir(folder).filePath(query.file);
@@ -135,8 +149,9 @@ Status write(QSqlDatabase db, const QList<Query> &queries, const QString &folder
                 out.clear();
             }
             ++done;
+            // The unfinished file is discarded with `file`, never committed.
             if (progress && done % 200 == 0 && !progress(done, total))
-                return Status::failure(QStringLiteral("The export was stopped."));
+                return stop();
         }
         if (q.lastError().isValid())
             return Status::failure(q.lastError(), query.sql);
@@ -144,11 +159,12 @@ Status write(QSqlDatabase db, const QList<Query> &queries, const QString &folder
         if (!file.commit())
             return Status::failure(QStringLiteral("The file %1 cannot be written: %2")
                                        .arg(QDir::toNativeSeparators(path), file.errorString()));
-        if (written)
-            *written << path;
+        thisExport << path;
+        if (progress && !progress(done, total))
+            return stop();
     }
-    if (progress)
-        progress(total, total);
+    if (written)
+        *written << thisExport;
     return {};
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/Progress.h"
 #include "data/Status.h"
 
 #include <QSqlDatabase>
@@ -18,10 +19,15 @@ namespace CsvExport {
 QString field(const QString &text);
 
 // Told rows written so far and rows in all; returns false to stop the export.
-using Progress = std::function<bool(qint64 done, qint64 total)>;
+using Progress = ProgressCallback;
+
+// The failure an export reports when its progress callback stopped it.
+QString stoppedMessage();
 
 // One file: the rows of `sql` (with `values` bound), their columns read as the
 // columns of `kindTable` are (money, days, ...). Written whole or not at all.
+// An export stopped through `progress` removes the files it had written, so no
+// part of it is left behind.
 struct Query
 {
     QString file;       // file name inside the folder

@@ -7,6 +7,7 @@
 #include "shell/Messages.h"
 #include "shell/Navigator.h"
 #include "shell/Printer.h"
+#include "shell/Progress.h"
 #include "shell/TextBoxes.h"
 
 #include <QDialog>
@@ -160,10 +161,24 @@ void fmRecipes::printAll()
         reportFailure(s);
     rs().moveFirst();
     showCurrent();
+    // Each recipe is a job of its own, written whole; Cancel stops between two.
+    Progress progress(this, QStringLiteral("Printing the recipes..."), QStringLiteral("recipes"), jobs.size(), Progress::Cancel::Allowed);
+    qsizetype printed = 0;
     for (const RecipeText::PrintJob &job : jobs) {
+        if (!progress.step(printed))
+            break;
         if (!printRecipe(job.name, job.text))
             return;
+        ++printed;
     }
+    if (!progress.step(printed) && printed < jobs.size())
+        Msg::show(this, stoppedMessage(printed, jobs.size()), QStringLiteral("Print"), Msg::Buttons::Ok,
+                  Msg::Icon::Information);
+}
+
+QString fmRecipes::stoppedMessage(qsizetype printed, qsizetype total)
+{
+    return QStringLiteral("Printing was stopped: %1 of %2 recipes were printed.").arg(printed).arg(total);
 }
 
 bool fmRecipes::printRecipe(const QString &name, const QString &text)

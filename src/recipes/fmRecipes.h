@@ -30,6 +30,9 @@ public:
     void cmPrintme_Click();
     void cmReturn_Click();
 
+    // What Print All tells when it was cancelled part way.
+    static QString stoppedMessage(qsizetype printed, qsizetype total);
+
 protected:
     void showAddForm() override;
     void showUpdateForm() override;

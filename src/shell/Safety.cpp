@@ -6,6 +6,7 @@
 #include "shell/CsvSource.h"
 #include "shell/Forms.h"
 #include "shell/Messages.h"
+#include "shell/Progress.h"
 
 #include "data/CsvImport.h"
 #include "data/Money.h"
@@ -24,12 +25,13 @@
 #include <QVBoxLayout>
 #include <QDir>
 #include <QFileDialog>
-#include <QProgressDialog>
 
 namespace Safety {
 namespace {
 
 const QString Title = QStringLiteral("Corvana");
+// VACUUM INTO reports no progress, so a backup shows a busy dialog without Cancel.
+const QString BackingUp = QStringLiteral("Backing up the data...");
 
 // A folder or file chosen in a file dialog shown through Forms::showModal (so
 // tests can answer it); empty when cancelled.
@@ -59,7 +61,12 @@ void backUpIfDue(QWidget *opener)
 {
     if (!Backup::isDue(Database::path()))
         return;
-    if (Status s = Backup::take(Database::connection(), Database::path()); !s)
+    Status s;
+    {
+        Progress busy(opener, BackingUp);
+        s = Backup::take(Database::connection(), Database::path());
+    }
+    if (!s)
         Msg::show(opener, QStringLiteral("Corvana could not make its daily backup. Your data is unchanged and "
                                          "you can go on working; use File, Back up now to try again.\n\n%1")
                               .arg(s.message()),
@@ -69,9 +76,11 @@ void backUpIfDue(QWidget *opener)
 void backUpNow(QWidget *opener)
 {
     QString made;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const Status s = Backup::take(Database::connection(), Database::path(), &made);
-    QApplication::restoreOverrideCursor();
+    Status s;
+    {
+        Progress busy(opener, BackingUp);
+        s = Backup::take(Database::connection(), Database::path(), &made);
+    }
     if (s)
         Msg::show(opener, QStringLiteral("The backup was saved as\n%1").arg(QDir::toNativeSeparators(made)), Title,
                   Msg::Buttons::Ok, Msg::Icon::Information);
@@ -84,11 +93,6 @@ void exportCsv(QWidget *opener)
     const QString folder = choose(opener, QStringLiteral("Export to CSV: choose a folder"), QFileDialog::Directory);
     if (folder.isEmpty())
         return;
-    QProgressDialog progress(QStringLiteral("Exporting to CSV..."), QStringLiteral("Stop"), 0, 100, opener);
-    progress.setObjectName("exportProgress");
-    progress.setWindowTitle(Title);
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(500);
     // Every table, and what the open screens offer of what they show.
     QList<CsvExport::Query> queries = CsvExport::allTables();
     QList<QWidget *> widgets = opener->window()->findChildren<QWidget *>();
@@ -98,19 +102,19 @@ void exportCsv(QWidget *opener)
             queries += source->csvQueries();
     }
     QStringList written;
-    const Status s = CsvExport::write(Database::connection(), queries, folder,
-                                      [&progress](qint64 done, qint64 total) {
-                                          progress.setValue(total > 0 ? int(done * 100 / total) : 100);
-                                          return !progress.wasCanceled();
-                                      },
-                                      &written);
-    progress.reset();
+    Status s;
+    bool stopped = false;
+    {
+        Progress progress(opener, QStringLiteral("Exporting to CSV..."), QStringLiteral("rows"), 0, Progress::Cancel::Allowed);
+        s = CsvExport::write(Database::connection(), queries, folder, progress.callback(), &written);
+        stopped = progress.cancelled();
+    }
     if (s)
         Msg::show(opener, QStringLiteral("%1 CSV files were written to\n%2")
                               .arg(written.size()).arg(QDir::toNativeSeparators(folder)),
                   Title, Msg::Buttons::Ok, Msg::Icon::Information);
     else
-        Msg::show(opener, s.message(), Title, Msg::Buttons::Ok, Msg::Icon::Critical);
+        Msg::show(opener, s.message(), Title, Msg::Buttons::Ok, stopped ? Msg::Icon::Information : Msg::Icon::Critical);
 }
 
 namespace {
@@ -223,11 +227,15 @@ void restore(QWidget *opener, const std::function<void()> &closeScreens)
     if (closeScreens)
         closeScreens();
     QString safety;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    Status s = Database::restoreFrom(chosen, &safety);
-    if (s)
-        s = LoadSettings(Database::connection());
-    QApplication::restoreOverrideCursor();
+    Status s;
+    {
+        // Not cancellable: the data is never replaced without its safety backup,
+        // and a replacement half done is undone by Database, not by the user.
+        Progress busy(opener, QStringLiteral("Backing up the data, then restoring the backup..."));
+        s = Database::restoreFrom(chosen, &safety);
+        if (s)
+            s = LoadSettings(Database::connection());
+    }
     if (s) {
         Msg::show(opener, QStringLiteral("The backup was restored. The data you had before is in the backup\n%1")
                               .arg(QDir::toNativeSeparators(safety)),

@@ -29,6 +29,22 @@ private:
     static QDateTime at(const QString &text) { return QDateTime::fromString(text, "yyyy-MM-dd HH:mm"); }
 
     // Writes an empty file with the name of a backup taken at `when`.
+    static void addCustomers(TestDatabase &t, int count)
+    {
+        for (int i = 1; i <= count; ++i)
+            QVERIFY(t.exec("INSERT INTO customer (cust_num, last_name) VALUES (?, ?)", {i, QString("Name %1").arg(i)}));
+    }
+
+    // Answers the export's folder chooser with `folder`.
+    static void chooseFolder(QDialog *d, const QString &folder)
+    {
+        auto *chooser = qobject_cast<QFileDialog *>(d);
+        QVERIFY(chooser);
+        chooser->setDirectory(folder);
+        chooser->selectFile(folder);
+        QMetaObject::invokeMethod(chooser, "accept");
+    }
+
     static void fakeBackup(const QString &databasePath, const QDateTime &when)
     {
         QFile f(QDir(Backup::folderFor(databasePath)).filePath(Backup::fileName(databasePath, when)));
@@ -328,7 +344,13 @@ private slots:
         main.show();
         QCOMPARE(main.findChild<QPushButton *>("cmCustomers")->text(), QString("Customers"));
         MessageRecorder messages;
-        main.findChild<QAction *>("actBackUpNow")->trigger();
+        {
+            // A backup cannot report its progress: busy, without Cancel.
+            ProgressDriver busy;
+            main.findChild<QAction *>("actBackUpNow")->trigger();
+            QCOMPARE(busy.names, QStringList{"dlgProgress"});
+            QVERIFY(!busy.cancellable);
+        }
         QCOMPARE(messages.boxes.size(), 1);
         QVERIFY(messages.boxes[0].text.startsWith("The backup was saved as"));
         QCOMPARE(Backup::list(t.path()).size(), 1);
@@ -352,9 +374,13 @@ private slots:
         }
         QCOMPARE(t.count("customer"), 2);
         {
+            // The safety backup before a restore cannot be cancelled.
             ModalDriver driver(chooseFirst);
+            ProgressDriver busy;
             messages.boxes.clear();
             main.findChild<QAction *>("actRestore")->trigger();
+            QCOMPARE(busy.names, QStringList{"dlgProgress"});
+            QVERIFY(!busy.cancellable);
         }
         QCOMPARE(messages.boxes.size(), 2);
         QVERIFY2(messages.boxes[1].text.startsWith("The backup was restored."), qPrintable(messages.boxes[1].text));
@@ -364,13 +390,7 @@ private slots:
         const QString out = QDir(t.dir()).filePath("csv");
         QVERIFY(QDir().mkpath(out));
         {
-            ModalDriver driver([&out](QDialog *d) {
-                auto *chooser = qobject_cast<QFileDialog *>(d);
-                QVERIFY(chooser);
-                chooser->setDirectory(out);
-                chooser->selectFile(out);
-                QMetaObject::invokeMethod(chooser, "accept");
-            });
+            ModalDriver driver([&out](QDialog *d) { chooseFolder(d, out); });
             messages.boxes.clear();
             main.findChild<QAction *>("actExportCsv")->trigger();
         }
@@ -432,6 +452,78 @@ private slots:
         QCOMPARE(messages.texts(), QStringList{"2 products were added."});
         QCOMPARE(t.scalar("SELECT cost FROM inventory WHERE product = 'Tea'").toLongLong(), 25000);
         QCOMPARE(t.scalar("SELECT qty FROM inventory WHERE product_num = 3").toInt(), 1);
+    }
+
+    // An export stopped through its progress callback removes the files it had
+    // written, and the file it was writing never gets its name; other files in
+    // the folder stay. Left to run, its progress rises to its total.
+    void exportStops_data()
+    {
+        QTest::addColumn<int>("stopAtCall");
+        QTest::newRow("before the first file") << 0;
+        QTest::newRow("inside the first file") << 1; // at row 200 of 450 customers
+        QTest::newRow("after the first file") << 3;
+        QTest::newRow("after the last file") << 10;
+        QTest::newRow("never") << -1;
+    }
+    void exportStops()
+    {
+        QFETCH(int, stopAtCall);
+        TestDatabase t;
+        addCustomers(t, 450);
+        const QString out = QDir(t.dir()).filePath("csv");
+        QVERIFY(QDir().mkpath(out));
+        QFile other(QDir(out).filePath("notes.txt"));
+        QVERIFY(other.open(QIODevice::WriteOnly));
+        other.close();
+
+        QList<QPair<qint64, qint64>> calls;
+        QStringList written;
+        const Status s = CsvExport::write(t.db(), CsvExport::allTables(), out,
+                                          [&](qint64 done, qint64 total) {
+                                              calls << qMakePair(done, total);
+                                              return calls.size() - 1 != stopAtCall;
+                                          },
+                                          &written);
+        const QStringList left = QDir(out).entryList(QDir::Files);
+        if (stopAtCall >= 0) {
+            QVERIFY(!s);
+            QCOMPARE(s.message(), CsvExport::stoppedMessage());
+            QCOMPARE(calls.size(), stopAtCall + 1);
+            QCOMPARE(left, QStringList{"notes.txt"});
+            QVERIFY(written.isEmpty());
+            return;
+        }
+        QVERIFY2(s, qPrintable(s.message()));
+        QCOMPARE(calls.size(), 11);
+        QCOMPARE(calls.first(), qMakePair(qint64(0), qint64(451)));
+        for (int i = 1; i < calls.size(); ++i)
+            QVERIFY(calls[i].first >= calls[i - 1].first);
+        QCOMPARE(calls.last(), qMakePair(qint64(451), qint64(451))); // and the defaults row
+        QCOMPARE(left.size(), CsvExport::allTables().size() + 1);
+    }
+
+    // Cancel in the export's progress dialog leaves no CSV file and says so.
+    void exportCancelledInDialog()
+    {
+        TestDatabase t;
+        addCustomers(t, 450);
+        const QString out = QDir(t.dir()).filePath("csv");
+        QVERIFY(QDir().mkpath(out));
+        fmMain main;
+        main.show();
+        MessageRecorder messages;
+        ProgressDriver progress(2); // at row 400 of 450
+        {
+            ModalDriver driver([&out](QDialog *d) { chooseFolder(d, out); });
+            main.findChild<QAction *>("actExportCsv")->trigger();
+        }
+        QCOMPARE(progress.names.value(0), QStringLiteral("dlgProgress"));
+        QVERIFY(progress.cancellable);
+        QCOMPARE(progress.steps, 3);
+        QCOMPARE(messages.texts(), QStringList{CsvExport::stoppedMessage()});
+        QCOMPARE(messages.boxes[0].icon, Msg::Icon::Information);
+        QCOMPARE(QDir(out).entryList(QDir::Files), QStringList());
     }
 
     // The export read back by Python's csv module equals the stored data.

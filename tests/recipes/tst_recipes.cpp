@@ -261,6 +261,47 @@ private slots:
         QCOMPARE(shown(screen), QStringLiteral("Knead the flour dough"));
     }
 
+    // Cancel in the progress dialog stops Print All between two recipes: those
+    // printed are whole PDFs, no partial file is left, and the user is told how
+    // many were printed. Left alone, the progress reaches its end.
+    void printAllCancelled_data()
+    {
+        QTest::addColumn<int>("cancelAt");
+        QTest::addColumn<int>("printed");
+        QTest::newRow("before the first") << 0 << 0;
+        QTest::newRow("after two") << 2 << 2;
+        QTest::newRow("before the last") << 3 << 3;
+        QTest::newRow("never") << -1 << 4;
+    }
+    void printAllCancelled()
+    {
+        QFETCH(int, cancelAt);
+        QFETCH(int, printed);
+        TestDatabase db;
+        PrintFolder prints;
+        const QStringList names = {"Bread", "Cake", "Pie", "Torte"};
+        for (const QString &name : names)
+            storeRecipe(db, name, {"Mix the " + name});
+        MessageRecorder messages;
+        fmRecipes screen;
+        ProgressDriver progress(cancelAt);
+        click(&screen, "cmPrint");
+        QCOMPARE(progress.names.value(0), QStringLiteral("dlgProgress"));
+        QVERIFY(progress.cancellable);
+
+        QCOMPARE(QDir(prints.path()).entryList(QDir::Files).size(), printed);
+        QStringList titles;
+        for (const QStringList &page : printedPages(prints.path()))
+            titles << page.value(0).trimmed();
+        QCOMPARE(titles, names.mid(0, printed));
+        QStringList told = {"Print entire recipe list?"};
+        if (printed < names.size())
+            told << fmRecipes::stoppedMessage(printed, names.size());
+        QCOMPARE(messages.texts(), told);
+        if (cancelAt < 0)
+            QCOMPARE(progress.values.last(), 1000);
+    }
+
     void longLinePrintsWrapped_data()
     {
         QTest::addColumn<QString>("line");
