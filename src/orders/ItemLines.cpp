@@ -6,6 +6,7 @@
 #include <QFocusEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -63,6 +64,9 @@ ItemLines::ItemLines(const ItemLinesTexts &texts, QWidget *parent) : QWidget(par
     m_insertRow->setObjectName("cmInsertrow");
     m_insertRow->setAutoDefault(false);
     m_insertRow->setEnabled(false);
+    // The key clicks the button, so a line is added only when the button would add one.
+    m_insertRow->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Return));
+    m_insertRow->setToolTip(QStringLiteral("Add a line (%1)").arg(m_insertRow->shortcut().toString(QKeySequence::NativeText)));
     connect(m_insertRow, &QPushButton::clicked, this, &ItemLines::insertRowClicked);
 
     auto *buttonRow = new QHBoxLayout;

@@ -1,6 +1,8 @@
 #include "shell/Forms.h"
 
 #include <QDialog>
+#include <QKeyEvent>
+#include <QPushButton>
 #include <QTimer>
 
 namespace Forms {
@@ -11,6 +13,33 @@ ModalHook &hook()
     static ModalHook current;
     return current;
 }
+
+// Escape on a form does what its Cancel button does (which may ask first); a
+// form without one closes as any dialog does.
+class EscapeAsCancel : public QObject
+{
+public:
+    explicit EscapeAsCancel(QDialog *form) : QObject(form), m_form(form) {}
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched != m_form || event->type() != QEvent::KeyPress)
+            return false;
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() != Qt::Key_Escape || key->modifiers() != Qt::NoModifier)
+            return false;
+        auto *cancel = m_form->findChild<QPushButton *>(QStringLiteral("cmCancel"));
+        if (!cancel || !cancel->isVisible())
+            return false;
+        if (cancel->isEnabled())
+            cancel->click();
+        return true;
+    }
+
+private:
+    QDialog *m_form;
+};
 
 } // namespace
 
@@ -39,6 +68,7 @@ int showModal(QWidget *opener, QDialog *form)
                 form->reject();
         });
     }
+    form->installEventFilter(new EscapeAsCancel(form));
     form->setWindowModality(Qt::ApplicationModal);
     const int result = form->exec();
     delete guard.data();

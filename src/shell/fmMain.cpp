@@ -76,17 +76,20 @@ QWidget *fmMain::createButtonBar()
     bar->setFrameShape(QFrame::StyledPanel);
     auto *row = new QHBoxLayout(bar);
     row->setContentsMargins(8, 6, 8, 6);
-    const struct { const char *name; const char *caption; void (fmMain::*handler)(); } buttons[] = {
-        {"cmCustomers", "Customers", &fmMain::cmCustomers_Click},
-        {"cmInventory", "Inventory", &fmMain::cmInventory_Click},
-        {"cmOrders", "Orders", &fmMain::cmOrders_Click},
-        {"cmBookKeeping", "Bookkeeping", &fmMain::cmBookKeeping_Click},
-        {"cmadministrative", "Administrative", &fmMain::cmadministrative_Click},
-        {"cmExit", "Exit", &fmMain::cmExit_Click},
+    // Each button has a key of its own, named in its tooltip; the captions stay as they are.
+    const struct { const char *name; const char *caption; QKeyCombination key; void (fmMain::*handler)(); } buttons[] = {
+        {"cmCustomers", "Customers", Qt::CTRL | Qt::Key_1, &fmMain::cmCustomers_Click},
+        {"cmInventory", "Inventory", Qt::CTRL | Qt::Key_2, &fmMain::cmInventory_Click},
+        {"cmOrders", "Orders", Qt::CTRL | Qt::Key_3, &fmMain::cmOrders_Click},
+        {"cmBookKeeping", "Bookkeeping", Qt::CTRL | Qt::Key_4, &fmMain::cmBookKeeping_Click},
+        {"cmadministrative", "Administrative", Qt::CTRL | Qt::Key_5, &fmMain::cmadministrative_Click},
+        {"cmExit", "Exit", Qt::CTRL | Qt::Key_Q, &fmMain::cmExit_Click},
     };
     for (const auto &b : buttons) {
         auto *button = new QPushButton(tr(b.caption), bar);
         button->setObjectName(b.name);
+        button->setShortcut(QKeySequence(b.key));
+        button->setToolTip(QStringLiteral("%1 (%2)").arg(tr(b.caption), button->shortcut().toString(QKeySequence::NativeText)));
         button->setMinimumSize(120, 34);
         connect(button, &QPushButton::clicked, this, b.handler);
         row->addWidget(button);

@@ -260,6 +260,28 @@ private slots:
         QCOMPARE(column(list.model(), 2), QStringList({"1"}));
     }
 
+    // Ctrl+Return adds a line exactly as "Add Item" does: refused while the last line
+    // has no quantity, then a new line and its picker.
+    void addLineKey()
+    {
+        storeBasics();
+        auto form = openForm();
+        QPushButton *addButton = form->lines()->cmInsertrow();
+        QCOMPARE(addButton->text(), QString("Add Item"));
+        QCOMPARE(addButton->toolTip(), QString("Add a line (Ctrl+Return)"));
+        QApplication::setActiveWindow(form.get());
+        QTest::keyClick(form.get(), Qt::Key_Return, Qt::ControlModifier);
+        QTest::qWait(300);
+        QCOMPARE(form->lines()->LastRow(), 0);
+        fillBasicOrder(*form);
+        m_pickers << pick(1);
+        QApplication::setActiveWindow(form.get());
+        QTest::keyClick(form.get(), Qt::Key_Return, Qt::ControlModifier);
+        QTRY_COMPARE(form->lines()->LastRow(), 1);
+        QTRY_VERIFY(m_pickers.isEmpty());
+        QVERIFY(!form->lines()->txtProduct(1)->text().isEmpty());
+    }
+
     // Details, double-click and Update hand the current row to the forms they open.
     void rowFormsGetTheSelectedOrder()
     {

@@ -110,6 +110,15 @@ private slots:
             lastX = x;
         }
         QVERIFY(loaded(main).isEmpty()); // no screen until a button asks for one
+
+        // Each button's key, named in its tooltip, does what a click does.
+        const QStringList keys = {"Ctrl+1", "Ctrl+2", "Ctrl+3", "Ctrl+4", "Ctrl+5", "Ctrl+Q"};
+        for (int i = 0; i < buttons.size(); ++i)
+            QCOMPARE(child<QPushButton>(&main, buttons[i].first)->toolTip(),
+                     QString("%1 (%2)").arg(buttons[i].second, keys[i]));
+        QApplication::setActiveWindow(&main);
+        QTest::keyClick(&main, Qt::Key_3, Qt::ControlModifier);
+        QTRY_COMPARE(loaded(main), QStringList{"fmOrders"});
     }
 
     void navigation_data()

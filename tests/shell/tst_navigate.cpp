@@ -1,4 +1,9 @@
+#include "shell/Forms.h"
 #include "shell/Navigate.h"
+
+#include <QDialog>
+#include <QLineEdit>
+#include <QPushButton>
 
 #include <QDesktopServices>
 #include <QUrl>
@@ -19,7 +24,47 @@ class tst_Navigate : public QObject
     Q_OBJECT
 private slots:
     void messageReachesMailProgram();
+    void escapeIsCancel_data();
+    void escapeIsCancel();
 };
+
+void tst_Navigate::escapeIsCancel_data()
+{
+    QTest::addColumn<QString>("cancel"); // the form's Cancel button: "", "enabled" or "disabled"
+    QTest::addColumn<bool>("cancelClicked");
+    QTest::addColumn<bool>("closed");
+    QTest::newRow("no Cancel: closes") << "" << false << true;
+    QTest::newRow("Cancel: its handler runs") << "enabled" << true << false;
+    QTest::newRow("Cancel disabled: nothing") << "disabled" << false << false;
+}
+
+// Escape in a box of a modal form does what the form's Cancel does; the handler
+// here keeps the form open, as one that asks first would.
+void tst_Navigate::escapeIsCancel()
+{
+    QFETCH(QString, cancel);
+    QFETCH(bool, cancelClicked);
+    QFETCH(bool, closed);
+    auto *form = new QDialog;
+    auto *box = new QLineEdit(form);
+    bool clicked = false;
+    if (!cancel.isEmpty()) {
+        auto *button = new QPushButton("Cancel", form);
+        button->setObjectName("cmCancel");
+        button->setEnabled(cancel == "enabled");
+        connect(button, &QPushButton::clicked, form, [&clicked] { clicked = true; });
+    }
+    bool closedByEscape = false;
+    Forms::setModalHook([&](QDialog *d) {
+        box->setFocus();
+        QTest::keyClick(box, Qt::Key_Escape);
+        closedByEscape = !d->isVisible();
+    });
+    Forms::showModal(nullptr, form);
+    Forms::clearModalHook();
+    QCOMPARE(clicked, cancelClicked);
+    QCOMPARE(closedByEscape, closed);
+}
 
 void tst_Navigate::messageReachesMailProgram()
 {
