@@ -4,7 +4,9 @@
 #include "shell/DataGrid.h"
 #include "orders/OrderUi.h"
 
+#include <QApplication>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
@@ -54,6 +56,42 @@ PickerDialog::PickerDialog(const QString &name, const QString &caption, const QL
     outer->addWidget(DataGrid1, 1);
     outer->addLayout(buttons);
     resize(680, 440);
+    // The grid has the focus at open, so typing searches at once.
+    DataGrid1->installEventFilter(this);
+    DataGrid1->setFocus();
+}
+
+bool PickerDialog::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == DataGrid1 && event->type() == QEvent::KeyPress && !m_searchColumns.isEmpty()) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const QString text = key->text();
+        if (!text.isEmpty() && text.front().isPrint() && !text.front().isSpace()
+            && !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
+            typeAhead(text);
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void PickerDialog::typeAhead(const QString &text)
+{
+    // A pause longer than the platform's typing interval starts a new search.
+    if (!m_sinceTyped.isValid() || m_sinceTyped.elapsed() > QApplication::keyboardInputInterval())
+        m_typed.clear();
+    m_typed += text;
+    m_sinceTyped.start();
+    while (m_model->canFetchMore({}))
+        m_model->fetchMore({});
+    for (int row = 0; row < m_model->rowCount(); ++row) {
+        for (int column : std::as_const(m_searchColumns)) {
+            if (m_model->index(row, column).data().toString().startsWith(m_typed, Qt::CaseInsensitive)) {
+                selectGridRow(DataGrid1, row);
+                return;
+            }
+        }
+    }
 }
 
 QRadioButton *PickerDialog::addSortOption(const QString &name, const QString &caption, std::function<void()> sorted)

@@ -3,6 +3,7 @@
 #include "data/QueryModel.h"
 
 #include <QDialog>
+#include <QElapsedTimer>
 
 class QGroupBox;
 class QHBoxLayout;
@@ -32,10 +33,21 @@ protected:
     // The row OK takes: the row last clicked or moved to, else the first; -1 without rows.
     int currentRow() const;
 
+    // Letters typed in the grid select the first row, in the order shown, whose text
+    // in one of these columns starts with them (without regard to case).
+    void setSearchColumns(QList<int> columns) { m_searchColumns = std::move(columns); }
+
     virtual void cmOk_Click() = 0;
     void cmCancel_Click() { reject(); }
 
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
+    void typeAhead(const QString &text);
+
+    QList<int> m_searchColumns;
+    QString m_typed;
+    QElapsedTimer m_sinceTyped;
     QueryModel *m_model = nullptr;
     QTableView *DataGrid1 = nullptr;
     QGroupBox *Frame1 = nullptr;

@@ -24,6 +24,7 @@ fmGetName::fmGetName(CustomerTarget &target, QWidget *parent)
     // "First Name" is shown selected, yet the rows come in the table's own order.
     optSortFirst->setChecked(true);
     grid()->setToolTip(QStringLiteral("Click on row to select"));
+    setSearchColumns({1, 0});
     readRows(OrderQueries::customers(CustomerOrder::Unsorted));
 }
 

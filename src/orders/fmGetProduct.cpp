@@ -35,6 +35,7 @@ fmGetProduct::fmGetProduct(const QString &callingForm, int index, QWidget *paren
     lblIndex->setObjectName("lblIndex");
     lblIndex->hide();
 
+    setSearchColumns({1, 0});
     readRows(OrderQueries::products(ProductOrder::Unsorted));
 }
 

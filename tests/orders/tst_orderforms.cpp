@@ -282,6 +282,39 @@ private slots:
         QVERIFY(!form->lines()->txtProduct(1)->text().isEmpty());
     }
 
+    // Letters typed in a picker select the first row whose name starts with them;
+    // OK (Return) then takes that row.
+    void pickerTypeAhead_data()
+    {
+        QTest::addColumn<QString>("picker");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("taken"); // the customer or first line's product
+        QTest::newRow("last name, any case") << "cmGetName" << "AB" << "Cy abbot";
+        QTest::newRow("first name") << "cmGetName" << "bo" << "Bo Ng";
+        QTest::newRow("no match keeps the first") << "cmGetName" << "zz" << "Ann Lee";
+        QTest::newRow("product name") << "cmGetProduct" << "car" << "Caramel";
+        QTest::newRow("product number") << "cmGetProduct" << "b-" << "Brittle";
+    }
+    void pickerTypeAhead()
+    {
+        QFETCH(QString, picker);
+        QFETCH(QString, typed);
+        QFETCH(QString, taken);
+        storeBasics();
+        m_pickers << [&typed](QDialog *d) {
+            auto *grid = child<QTableView>(d, "DataGrid1");
+            QCOMPARE(d->focusWidget(), grid);
+            QTest::keyClicks(grid, typed);
+            QTest::keyClick(grid, Qt::Key_Return);
+        };
+        auto form = openForm();
+        if (picker == "cmGetName")
+            press(form.get(), "cmGetName");
+        else
+            form->lines()->cmGetProduct(0)->click();
+        QCOMPARE(text(form.get(), picker == "cmGetName" ? "txtCust" : "txtProduct_0"), taken);
+    }
+
     // Details, double-click and Update hand the current row to the forms they open.
     void rowFormsGetTheSelectedOrder()
     {
