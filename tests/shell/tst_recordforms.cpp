@@ -234,6 +234,35 @@ private slots:
         QCOMPARE(rows(*m_db, c.table, c.fields), QStringList{expectedRow(c.fields)});
     }
 
+    // The first box has the focus when the form opens, and Tab goes through the
+    // boxes in the order they are shown, then the buttons.
+    void focusAndTabOrder_data() { addFormRows(); }
+    void focusAndTabOrder()
+    {
+        QFETCH(int, index);
+        const FormCase c = formCases().at(index);
+        seed(c);
+        QStringList order;
+        runForm(c, [&](QDialog *form) {
+            QApplication::setActiveWindow(form);
+            for (QWidget *w = form->focusWidget(); w && !order.contains(w->objectName()); w = form->focusWidget()) {
+                order << w->objectName();
+                QTest::keyClick(w, Qt::Key_Tab);
+            }
+        });
+        const QStringList customer = {"txtLastname", "txtFirstname", "txtAddress", "txtPhone",
+                                      "txtEmail", "txtBirthday", "txtComments", "cmSave", "cmCancel"};
+        const QStringList supplier = {"txtCompany", "txtContact", "txtAddress", "txtPhone",
+                                      "txtEmail", "txtComments", "cmSave", "cmCancel"};
+        const QStringList product = {"txtProduct", "txtProdnum", "medcost", "txtQty", "cmSave", "cmCancel"};
+        const QList<QStringList> expected = {
+            customer, customer, supplier, supplier + QStringList{"cmDelete"}, product, product,
+            {"txtRecipe", "txtDirections1", "cmSave", "cmCancel"},
+            // The update form starts in the directions.
+            {"txtDirections1", "txtRecipe", "cmCancel", "cmSave", "cmDelete"}};
+        QCOMPARE(order, expected.at(index));
+    }
+
     // The database refusing the write (a trigger here) is reported; the form
     // stays open with what was typed and the table is as it was.
     void refusedSaveKeepsFormOpen_data() { addFormRows(); }
