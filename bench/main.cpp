@@ -213,7 +213,6 @@ int childStart(int argc, char **argv, const QString &file, bool screens, const Q
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Corvana");
-    QApplication::setOrganizationName("Corvana");
     if (Status s = Startup::openData(file); !s) {
         std::fprintf(stderr, "%s\n", qPrintable(s.message()));
         return 1;

@@ -131,8 +131,9 @@ namespace {
 
 void nameApplication()
 {
+    // No organisation name: the user's data folder is then ~/.local/share/Corvana,
+    // not Corvana/Corvana.
     QCoreApplication::setApplicationName("Corvana");
-    QCoreApplication::setOrganizationName("Corvana");
     QCoreApplication::setApplicationVersion("2.3");
 }
 
