@@ -268,6 +268,29 @@ private slots:
         QCOMPARE(lines("bookkeeping_expenses.csv"), (QStringList{"\uFEFFexpense_num", "1"}));
     }
 
+    // Add Expense opens in the description; Tab goes description, amount, date, then
+    // the buttons; Escape cancels, storing nothing.
+    void expenseFormKeys()
+    {
+        QWidget *screen = open();
+        QStringList order;
+        bool closed = false;
+        ModalDriver driver([&](QDialog *form) {
+            QApplication::setActiveWindow(form);
+            for (QWidget *w = form->focusWidget(); w && !order.contains(w->objectName()); w = form->focusWidget()) {
+                order << w->objectName();
+                QTest::keyClick(w, Qt::Key_Tab);
+            }
+            type(form, "txtdesc", "Jars");
+            QTest::keyClick(child<QLineEdit>(form, "txtdesc"), Qt::Key_Escape);
+            closed = !form->isVisible();
+        });
+        click(screen, "cmExpense");
+        QCOMPARE(order, (QStringList{"txtdesc", "medAmt", "medDate", "cmUpdate", "cmCancel"}));
+        QVERIFY(closed);
+        QCOMPARE(m_db->count("expenses"), 0);
+    }
+
     void addExpense_data()
     {
         QTest::addColumn<QList<int>>("numbers"); // stored before
