@@ -4,6 +4,7 @@
 
 #include <QSqlDatabase>
 #include <QString>
+#include <atomic>
 
 // The program's one connection to its CVN.db file.
 namespace Database {
@@ -34,6 +35,12 @@ QString path();
 // beside the file under a temporary name, synced, checked again and renamed over
 // it: killed at any moment, the file holds the old data or the new, whole.
 Status restoreFrom(const QString &backup, QString *safetyBackup = nullptr);
+
+// SQLite's check of the whole file at `path` (every table and index, and the free
+// pages), on a read-only connection of its own; open() checks only the small
+// tables, as this takes long on a large file. Runs on any thread; setting `stop`
+// ends it early with nothing found.
+Status checkWhole(const QString &path, const std::atomic_bool *stop = nullptr);
 
 // Closes the connection and releases the file's lock.
 void close();

@@ -16,8 +16,11 @@
 #include <QFileInfo>
 #include <QSqlDatabase>
 #include <QTextStream>
+#include <QThread>
 #include <QTimer>
+#include <atomic>
 #include <cstdio>
+#include <memory>
 
 namespace Startup {
 
@@ -129,6 +132,39 @@ int runCommandLine(const Options &options, const QString &path)
 
 namespace {
 
+// The check of the whole file that start-up leaves out, run once in the background
+// after the window is shown; damage found is told on the main window. Ended early
+// when the program quits first.
+class WholeCheck
+{
+public:
+    WholeCheck(QWidget *window, const QString &path)
+    {
+        auto found = std::make_shared<Status>();
+        m_thread.reset(QThread::create([this, path, found] { *found = Database::checkWhole(path, &m_stop); }));
+        QObject::connect(m_thread.get(), &QThread::finished, window, [window, path, found] {
+            if (!*found)
+                Msg::show(window,
+                          QStringLiteral("Corvana found damage in the database file\n%1\n\n%2\n\nRestore it from a "
+                                         "backup (File, Restore from a backup...).")
+                              .arg(QDir::toNativeSeparators(path), found->message()),
+                          "Corvana", Msg::Buttons::Ok, Msg::Icon::Critical);
+        });
+        QTimer::singleShot(0, window, [thread = m_thread.get()] { thread->start(QThread::LowPriority); });
+    }
+    ~WholeCheck()
+    {
+        m_stop = true;
+        m_thread->wait();
+    }
+    WholeCheck(const WholeCheck &) = delete;
+    WholeCheck &operator=(const WholeCheck &) = delete;
+
+private:
+    std::atomic_bool m_stop = false;
+    std::unique_ptr<QThread> m_thread;
+};
+
 void nameApplication()
 {
     // No organisation name: the user's data folder is then ~/.local/share/Corvana,
@@ -176,6 +212,7 @@ int run(int argc, char **argv)
         main.show();
         // The daily backup, once the window is up; its failure is told, never fatal.
         QTimer::singleShot(0, &main, [&main] { Safety::backUpIfDue(&main); });
+        WholeCheck check(&main, Database::path());
         result = app.exec();
     }
     Database::close();

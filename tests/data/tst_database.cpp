@@ -121,6 +121,48 @@ private slots:
         QCOMPARE(t.count("admin"), 1);
     }
 
+    // Damage in the large tables passes the check at open and is found by the check
+    // of the whole file, which a stop request ends early with nothing found.
+    void wholeCheck_data()
+    {
+        QTest::addColumn<bool>("damaged");
+        QTest::addColumn<bool>("stopped");
+        QTest::newRow("sound") << false << false;
+        QTest::newRow("orders damaged") << true << false;
+        QTest::newRow("orders damaged, stopped") << true << true;
+    }
+    void wholeCheck()
+    {
+        QFETCH(bool, damaged);
+        QFETCH(bool, stopped);
+        QTemporaryDir root;
+        const QString path = root.filePath("CVN.db");
+        const QString orders = "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 2000) "
+                               "INSERT INTO orders (order_num, cust_num, comments) SELECT i, 1, hex(zeroblob(50)) FROM n";
+        QVERIFY(makeCorvanaFile(path, orders));
+        if (damaged) {
+            QVERIFY(Database::open(path));
+            QSqlQuery q(Database::connection());
+            QVERIFY(q.exec("SELECT rootpage FROM sqlite_master WHERE name = 'orders'") && q.next());
+            const qint64 root = q.value(0).toLongLong();
+            QVERIFY(q.exec("PRAGMA page_size") && q.next());
+            const qint64 pageSize = q.value(0).toLongLong();
+            q.finish();
+            Database::close();
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::ReadWrite) && f.seek((root - 1) * pageSize));
+            QCOMPARE(f.write(QByteArray(pageSize, '\xFF')), pageSize);
+        }
+        QVERIFY(Database::open(path));
+        QCOMPARE(rowsOf("customer"), 200);
+        Database::close();
+        const std::atomic_bool stop = stopped;
+        const Status whole = Database::checkWhole(path, &stop);
+        QCOMPARE(whole.ok(), !damaged || stopped);
+        if (!whole)
+            QVERIFY2(whole.message().startsWith("The file is damaged"), qPrintable(whole.message()));
+    }
+
     void constraintsRefuse_data()
     {
         QTest::addColumn<QString>("refused");
