@@ -151,15 +151,17 @@ EarliestYear earliestYear(QSqlDatabase db)
     return result;
 }
 
-Status exportPeriod(QSqlDatabase db, const Period &period, const QString &folder)
+QList<CsvExport::Query> periodCsv(const Period &period)
 {
     const Query sales = salesQuery(period);
     const Query expenses = expensesQuery(period);
-    return CsvExport::write(db,
-                            {{QStringLiteral("period_sales.csv"), sales.sql, sales.values, QStringLiteral("orders")},
-                             {QStringLiteral("period_expenses.csv"), expenses.sql, expenses.values,
-                              QStringLiteral("expenses")}},
-                            folder);
+    return {{QStringLiteral("period_sales.csv"), sales.sql, sales.values, QStringLiteral("orders")},
+            {QStringLiteral("period_expenses.csv"), expenses.sql, expenses.values, QStringLiteral("expenses")}};
+}
+
+Status exportPeriod(QSqlDatabase db, const Period &period, const QString &folder)
+{
+    return CsvExport::write(db, periodCsv(period), folder);
 }
 
 } // namespace Bookkeeping

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "bookkeeping/Period.h"
+#include "data/CsvExport.h"
 #include "data/Money.h"
 #include "data/Status.h"
 
@@ -30,6 +31,7 @@ Query salesQuery(const Period &period);
 Query expensesQuery(const Period &period);
 
 // The period's two lists as CSV files: period_sales.csv and period_expenses.csv.
+QList<CsvExport::Query> periodCsv(const Period &period);
 Status exportPeriod(QSqlDatabase db, const Period &period, const QString &folder);
 
 struct Totals

@@ -307,11 +307,7 @@ Bookkeeping::Period fmBookkeeping::shownPeriod() const
 
 QList<CsvExport::Query> fmBookkeeping::csvQueries() const
 {
-    const Bookkeeping::Period period = shownPeriod();
-    const Bookkeeping::Query sales = Bookkeeping::salesQuery(period);
-    const Bookkeeping::Query expenses = Bookkeeping::expensesQuery(period);
-    return {{QStringLiteral("bookkeeping_sales.csv"), sales.sql, sales.values, QStringLiteral("orders")},
-            {QStringLiteral("bookkeeping_expenses.csv"), expenses.sql, expenses.values, QStringLiteral("expenses")}};
+    return Bookkeeping::periodCsv(shownPeriod());
 }
 
 void fmBookkeeping::Form_Paint()

@@ -264,8 +264,8 @@ private slots:
                 result << line.section(u',', 0, 0);
             return result;
         };
-        QCOMPARE(lines("bookkeeping_sales.csv"), (QStringList{"\uFEFForder_num", "1"}));
-        QCOMPARE(lines("bookkeeping_expenses.csv"), (QStringList{"\uFEFFexpense_num", "1"}));
+        QCOMPARE(lines("period_sales.csv"), (QStringList{"\uFEFForder_num", "1"}));
+        QCOMPARE(lines("period_expenses.csv"), (QStringList{"\uFEFFexpense_num", "1"}));
     }
 
     // Add Expense opens in the description; Tab goes description, amount, date, then
