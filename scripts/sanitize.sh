@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 # -O1 with line tables only: reports keep their file and line, and the build takes
-# about half the time of a full optimised build with debug information.
+# less time than an optimised build with full debug information.
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=None -DCMAKE_CXX_FLAGS="-O1 -gline-tables-only" \
   -DCMAKE_CXX_COMPILER=clang++ -DCORVANA_SANITIZE=ON >/dev/null
 cmake --build build-asan -j "$(nproc)"
