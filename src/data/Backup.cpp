@@ -45,16 +45,6 @@ int monthIndex(const QDate &d)
     return d.year() * 12 + d.month() - 1;
 }
 
-std::optional<QVariant> scalar(QSqlDatabase db, const QString &sql, Status &status)
-{
-    QSqlQuery q(db);
-    if (!q.exec(sql) || !q.next()) {
-        status = Status::failure(q.lastError(), sql);
-        return std::nullopt;
-    }
-    return q.value(0);
-}
-
 QString uniqueConnectionName(const char *what)
 {
     static int counter = 0;

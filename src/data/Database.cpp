@@ -84,16 +84,6 @@ Status checkHeader(const QString &path)
     return {};
 }
 
-std::optional<QVariant> scalar(QSqlDatabase db, const QString &sql, Status &status)
-{
-    QSqlQuery q(db);
-    if (!q.exec(sql) || !q.next()) {
-        status = Status::failure(q.lastError(), sql);
-        return std::nullopt;
-    }
-    return q.value(0);
-}
-
 // A probe statement failed: a passing cause (the file is in use, the disk
 // failed) is told as it is; anything else means the file is not sound.
 Status notSound(const Status &s, const QString &verdict)

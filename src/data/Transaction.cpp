@@ -130,3 +130,13 @@ Status Savepoint::release()
         m_active = false;
     return s;
 }
+
+std::optional<QVariant> scalar(QSqlDatabase db, const QString &sql, Status &status)
+{
+    QSqlQuery q(db);
+    if (!q.exec(sql) || !q.next()) {
+        status = Status::failure(q.lastError(), sql);
+        return std::nullopt;
+    }
+    return q.value(0);
+}

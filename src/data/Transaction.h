@@ -5,6 +5,7 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QVariant>
+#include <optional>
 
 // BEGIN IMMEDIATE ... COMMIT, rolled back on scope exit unless commit() succeeded.
 // Every statement run inside must have its exec() checked; at the first failure
@@ -58,3 +59,5 @@ private:
 Status execBound(QSqlDatabase db, const QString &sql, const QVariantList &values = {});
 // The same on a query the caller keeps, to read its rows or the rows it changed.
 Status execBound(QSqlQuery &q, const QString &sql, const QVariantList &values = {});
+// The first value of the first row of `sql`; nothing, with `status` set, on failure.
+std::optional<QVariant> scalar(QSqlDatabase db, const QString &sql, Status &status);
