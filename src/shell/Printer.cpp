@@ -4,6 +4,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QHash>
 #include <QFontMetrics>
 #include <QPageLayout>
 #include <QPainter>
@@ -42,8 +44,8 @@ QString sanitized(const QString &jobName)
     return name.isEmpty() ? QStringLiteral("job") : name;
 }
 
-// One more than the highest number already in `dir`, so names sort in job order.
-QString nextPdfFile(const QString &dir, const QString &jobName)
+// The highest job number among the PDF files in `dir`.
+int highestNumber(const QString &dir)
 {
     static const QRegularExpression numbered(QStringLiteral("^corvana-(\\d+)-.*\\.pdf$"));
     int highest = 0;
@@ -53,8 +55,26 @@ QString nextPdfFile(const QString &dir, const QString &jobName)
         if (match.hasMatch())
             highest = std::max(highest, match.captured(1).toInt());
     }
-    const QString number = QStringLiteral("%1").arg(highest + 1, 4, 10, QLatin1Char('0'));
-    return QDir(dir).filePath(QStringLiteral("corvana-%1-%2.pdf").arg(number, sanitized(jobName)));
+    return highest;
+}
+
+// One more than the highest number already in `dir`, so names sort in job order.
+// A folder is listed once per run: listing it for every job made printing slow
+// in a folder holding thousands of earlier prints. It is listed again when the
+// name is taken all the same (another program wrote there meanwhile).
+QString nextPdfFile(const QString &dir, const QString &jobName)
+{
+    static QHash<QString, int> highest;
+    auto known = highest.find(dir);
+    if (known == highest.end())
+        known = highest.insert(dir, highestNumber(dir));
+    const auto name = [&](int number) {
+        return QDir(dir).filePath(QStringLiteral("corvana-%1-%2.pdf")
+                                      .arg(QStringLiteral("%1").arg(number, 4, 10, QLatin1Char('0')), sanitized(jobName)));
+    };
+    if (QFileInfo::exists(name(*known + 1)))
+        *known = highestNumber(dir);
+    return name(++*known);
 }
 
 // The folder jobs go to as PDF files, or empty for the default printer.

@@ -196,6 +196,26 @@ private slots:
                  QStringList({QFileInfo(lines.pdfFile).fileName(), QFileInfo(widget.pdfFile).fileName()}));
     }
 
+    // Numbers continue after the prints already in the folder, and a name that
+    // another program took meanwhile is not written over.
+    void numbersFollowEarlierPrints()
+    {
+        QTemporaryDir folder;
+        const auto touch = [&](const QString &name) {
+            QFile f(folder.filePath(name));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+        };
+        touch(QStringLiteral("corvana-0041-Old.pdf"));
+        Printer::setPdfDirectory(folder.path());
+        const Printer::Result first = Printer::printLines({QStringLiteral("a")}, QStringLiteral("Job"));
+        QCOMPARE(QFileInfo(first.pdfFile).fileName(), QStringLiteral("corvana-0042-Job.pdf"));
+        touch(QStringLiteral("corvana-0043-Job.pdf"));
+        touch(QStringLiteral("corvana-0050-Other.pdf"));
+        const Printer::Result second = Printer::printLines({QStringLiteral("b")}, QStringLiteral("Job"));
+        QCOMPARE(QFileInfo(second.pdfFile).fileName(), QStringLiteral("corvana-0051-Job.pdf"));
+        QCOMPARE(QFileInfo(folder.filePath(QStringLiteral("corvana-0043-Job.pdf"))).size(), 0);
+    }
+
     void unwritableFolderIsReported()
     {
         // A folder below a plain file can be neither created nor written.
