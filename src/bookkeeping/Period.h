@@ -31,6 +31,7 @@ struct Period
 
     static Period everything() { return {}; }
     static Period between(const QDate &start, const QDate &end) { return {false, start, end}; }
+    friend bool operator==(const Period &, const Period &) = default;
 };
 
 // 01/01 of today's year to the last day of today's month.

@@ -34,6 +34,8 @@ namespace {
 
 const QString TotalsFormat = QStringLiteral("$##0.00");
 const QString GridMoneyFormat = QStringLiteral("$#,##0.00");
+// The most months the chart labels one by one.
+constexpr int ReadableMonths = 36;
 
 QString dateText(const QVariant &stored)
 {
@@ -317,15 +319,24 @@ void fmBookkeeping::Form_Paint()
         return;
     const QScopedValueRollback painting(m_painting, true);
     const Bookkeeping::Period period = shownPeriod();
+    const std::pair current{Database::changeMark(), period};
+    if (m_shown == current)
+        return;
+    m_shown.reset();
     QSqlDatabase db = Database::connection();
 
     const int expenseNum = m_expenses->value(currentRow(DataGrid1), "expense_num").toInt();
     const Bookkeeping::Query expenses = Bookkeeping::expensesQuery(period);
-    if (Status s = m_expenses->setQuery(db, expenses.sql, expenses.values); !s)
+    bool gridsRead = true;
+    if (Status s = m_expenses->setQuery(db, expenses.sql, expenses.values); !s) {
+        gridsRead = false;
         reportFailure(s);
+    }
     const Bookkeeping::Query sales = Bookkeeping::salesQuery(period);
-    if (Status s = m_sales->setQuery(db, sales.sql, sales.values); !s)
+    if (Status s = m_sales->setQuery(db, sales.sql, sales.values); !s) {
+        gridsRead = false;
         reportFailure(s);
+    }
     keepExpense(expenseNum);
 
     const Bookkeeping::Totals totals = Bookkeeping::totals(db, period);
@@ -346,6 +357,8 @@ void fmBookkeeping::Form_Paint()
         return;
     }
     fillChart(monthly.months);
+    if (gridsRead)
+        m_shown = current;
 }
 
 void fmBookkeeping::fillChart(const QList<Bookkeeping::MonthTotals> &months)
@@ -360,7 +373,10 @@ void fmBookkeeping::fillChart(const QList<Bookkeeping::MonthTotals> &months)
     profit->setObjectName("seriesGrossProfit");
     profit->setName("Gross Profit");
     profit->setPen(QPen(QColor(0xc0, 0x39, 0x2b), 3));
-    profit->setPointsVisible(true);
+    // Beyond a few years the months are too narrow for a point or a label each:
+    // the line alone, and the first and last month as the axis's title.
+    const bool fewMonths = months.size() <= ReadableMonths;
+    profit->setPointsVisible(fewMonths);
     QStringList categories;
     double low = 0, high = 0;
     for (int i = 0; i < months.size(); ++i) {
@@ -379,6 +395,10 @@ void fmBookkeeping::fillChart(const QList<Bookkeeping::MonthTotals> &months)
     chart->addSeries(profit);
     auto *x = new QBarCategoryAxis;
     x->append(categories);
+    if (!fewMonths) {
+        x->setLabelsVisible(false);
+        x->setTitleText(categories.first() + QStringLiteral(" to ") + categories.last());
+    }
     auto *y = new QValueAxis;
     y->setRange(low, high > low ? high : low + 1);
     y->applyNiceNumbers();

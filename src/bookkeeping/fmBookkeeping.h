@@ -2,6 +2,7 @@
 
 #include "bookkeeping/Ledger.h"
 #include "bookkeeping/Period.h"
+#include "data/Database.h"
 #include "data/Status.h"
 #include "orders/fmShowOrder.h"
 #include "shell/CsvSource.h"
@@ -9,6 +10,8 @@
 
 #include <QDate>
 #include <QWidget>
+#include <optional>
+#include <utility>
 
 class QChartView;
 class QComboBox;
@@ -91,6 +94,9 @@ private:
 
     QDate m_today;
     bool m_painting = false;
+    // What the last complete read showed: the screen is read again when it is
+    // shown or activated only if the period or the data changed since.
+    std::optional<std::pair<Database::ChangeMark, Bookkeeping::Period>> m_shown;
     QTableView *DataGrid1 = nullptr;
     QTableView *DataGrid2 = nullptr;
     QueryModel *m_expenses = nullptr;

@@ -35,6 +35,7 @@ struct State
     QString path;
     DatabaseLock lock;
     int busyTimeout = DefaultBusyTimeout;
+    qint64 openings = 0;
 };
 
 State &state()
@@ -303,7 +304,29 @@ Status open(const QString &path)
         return s;
     }
     state().path = real;
+    ++state().openings;
     return s;
+}
+
+ChangeMark changeMark()
+{
+    // Never equal to another mark: every caller reads again.
+    static qint64 unknown = 0;
+    const ChangeMark none{-1, --unknown, -1};
+    QSqlDatabase db = connection();
+    if (!db.isOpen())
+        return none;
+    const QVariant handle = db.driver()->handle();
+    auto *sqlite = handle.isValid() ? *static_cast<sqlite3 *const *>(handle.constData()) : nullptr;
+    if (!sqlite)
+        return none;
+    // The rows this connection changed, and PRAGMA data_version for commits made
+    // through other connections (it does not move for this connection's own).
+    Status s;
+    const auto others = scalar(db, QStringLiteral("PRAGMA data_version"), s);
+    if (!others)
+        return none;
+    return {state().openings, sqlite3_total_changes64(sqlite), others->toLongLong()};
 }
 
 QSqlDatabase connection()

@@ -42,6 +42,20 @@ Status restoreFrom(const QString &backup, QString *safetyBackup = nullptr);
 // ends it early with nothing found.
 Status checkWhole(const QString &path, const std::atomic_bool *stop = nullptr);
 
+// A mark of the data in the open file: two marks compare equal only when no row
+// was written in between, through this connection or by another program, and
+// the file was not opened again. Screens that read again whenever they are
+// shown compare marks to skip a read that would find the same rows.
+struct ChangeMark
+{
+    qint64 opening = -1; // which open() of this run
+    qint64 own = -1;     // rows this connection has changed
+    qint64 others = -1;  // commits seen from other connections
+    friend bool operator==(const ChangeMark &, const ChangeMark &) = default;
+};
+// A mark that equals no other when the file cannot tell (not open, or a failed read).
+ChangeMark changeMark();
+
 // Closes the connection and releases the file's lock.
 void close();
 

@@ -25,6 +25,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalSpy>
+#include <QSqlQuery>
 #include <QTableView>
 #include <QtTest>
 
@@ -547,6 +549,39 @@ private slots:
             click(screen, "cmUpdateDisplay");
             QCOMPARE(chartRows().size(), 3);
         }
+    }
+
+    // Activated again, the screen reads again only what was written meanwhile,
+    // through this program or through another connection to the file.
+    void readsAgainAfterWritesOnly()
+    {
+        seed();
+        QWidget *screen = open();
+        QSignalSpy resets(m_screen->expensesModel(), &QAbstractItemModel::modelReset);
+        const auto activate = [&] {
+            QEvent e(QEvent::WindowActivate);
+            QApplication::sendEvent(screen, &e);
+        };
+        activate();
+        QCOMPARE(resets.size(), 0);
+
+        addExpense(3, "Sugar", 10000, "2004-03-02");
+        activate();
+        QCOMPARE(resets.size(), 1);
+        QCOMPARE(totals().first(), QString("$213.50"));
+        {
+            QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "other");
+            other.setDatabaseName(m_db->path());
+            QVERIFY(other.open());
+            QSqlQuery q(other);
+            QVERIFY(q.exec("INSERT INTO expenses VALUES (4, 'Salt', 20000, '2004-03-03')"));
+        }
+        QSqlDatabase::removeDatabase("other");
+        activate();
+        QCOMPARE(resets.size(), 2);
+        QCOMPARE(totals().first(), QString("$215.50"));
+        activate();
+        QCOMPARE(resets.size(), 2);
     }
 
     void chartPrintsWithFigures()
