@@ -85,12 +85,22 @@ double timeMs(const std::function<void()> &f)
     return c.nsecsElapsed() / 1e6;
 }
 
-double medianMs(int runs, const std::function<void()> &f)
+double medianMs(int runs, const std::function<void()> &f, const std::function<void()> &before = {})
 {
     std::vector<double> t;
-    for (int i = 0; i < runs; ++i)
+    for (int i = 0; i < runs; ++i) {
+        if (before)
+            before();
         t.push_back(timeMs(f));
+    }
     return median(t);
+}
+
+// Closes a screen and lets it go (deleted later) before the next opening is timed.
+void unloadScreen(fmMain &main, const QString &name)
+{
+    main.navigator()->unload(name);
+    QCoreApplication::processEvents();
 }
 
 // One line of the table: a figure, its floor (0: none) and its target.
@@ -469,11 +479,13 @@ void measureScreens(const QString &file, const QTemporaryDir &dir, int runs)
             {"fmRecipes", [&] { main.navigator()->open(QStringLiteral("fmRecipes")); }},
         };
         for (const Browser &b : browsers) {
-            const double open = medianMs(runs, [&] {
-                main.navigator()->unload(b.name);
-                b.open();
-                QCoreApplication::processEvents();
-            });
+            const double open = medianMs(
+                runs,
+                [&] {
+                    b.open();
+                    QCoreApplication::processEvents();
+                },
+                [&] { unloadScreen(main, b.name); });
             add("open", "open " + b.name, open, 0, "< 100 ms", 0, 100);
             auto *screen = qobject_cast<BrowserScreen *>(main.navigator()->find(b.name));
             if (!screen)
@@ -496,11 +508,13 @@ void measureScreens(const QString &file, const QTemporaryDir &dir, int runs)
         for (const auto &[name, open] : std::vector<std::pair<QString, std::function<void()>>>{
                  {"fmOrders", [&] { main.cmOrders_Click(); }}, {"fmBookkeeping", [&] { main.cmBookKeeping_Click(); }},
                  {"fmAdministrative", [&] { main.cmadministrative_Click(); }}}) {
-            const double t = medianMs(runs, [&] {
-                main.navigator()->unload(name);
-                open();
-                QCoreApplication::processEvents();
-            });
+            const double t = medianMs(
+                runs,
+                [&] {
+                    open();
+                    QCoreApplication::processEvents();
+                },
+                [&] { unloadScreen(main, name); });
             add("open", "open " + name, t, 0, "< 100 ms", 0, 100);
         }
 
