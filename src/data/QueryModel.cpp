@@ -1,9 +1,8 @@
 #include "data/QueryModel.h"
 
+#include "data/RowReader.h"
+
 #include <QScopedValueRollback>
-#include <QSqlError>
-#include <QSqlQuery>
-#include <QSqlRecord>
 
 #include <algorithm>
 
@@ -91,33 +90,12 @@ Status QueryModel::readRest()
 
 Status QueryModel::read(const QString &limit, qint64 skip, std::vector<QVariantList> &rows)
 {
-    const QString sql = m_sql + limit;
-    QSqlQuery q(QSqlDatabase::database(m_connection, false));
-    q.setForwardOnly(true);
-    if (!q.prepare(sql))
-        return Status::failure(q.lastError(), sql);
-    for (const QVariant &v : m_binds)
-        q.addBindValue(v);
-    if (!q.exec())
-        return Status::failure(q.lastError(), sql);
-    const QSqlRecord rec = q.record();
-    if (m_fields.isEmpty()) {
-        for (int i = 0; i < rec.count(); ++i)
-            m_fields << rec.fieldName(i).toLower();
-    }
     // The rows already shown are stepped over, not converted.
-    for (qint64 n = 0; n < skip && q.next(); ++n) {
-    }
-    while (q.next()) {
-        QVariantList row;
-        row.reserve(rec.count());
-        for (int i = 0; i < rec.count(); ++i)
-            row << q.value(i);
-        rows.push_back(std::move(row));
-    }
-    if (q.lastError().isValid())
-        return Status::failure(q.lastError(), sql);
-    return {};
+    const RowReader::Result r =
+        RowReader::read(QSqlDatabase::database(m_connection, false), m_sql + limit, m_binds, skip, rows);
+    if (m_fields.isEmpty())
+        m_fields = r.fields;
+    return r.status;
 }
 
 QVariant QueryModel::value(int row, const QString &field) const

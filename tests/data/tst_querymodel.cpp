@@ -1,8 +1,13 @@
 // The grids' shared model: pages read on demand, every row once, captions as header data.
 #include "TestSupport.h"
+#include "data/Database.h"
+#include "data/DatabaseError.h"
 #include "data/QueryModel.h"
+#include "data/RowReader.h"
 
 #include <QAbstractItemModelTester>
+#include <QSqlQuery>
+#include <QSqlRecord>
 
 class TestQueryModel : public QObject
 {
@@ -61,6 +66,113 @@ private slots:
         QVERIFY(!s.ok());
         QCOMPARE(model.rowCount(), 0);
         QVERIFY(!model.canFetchMore());
+    }
+
+    // Read through SQLite's own interface, every kind of value comes back as
+    // QSqlQuery gives it, bound values of every kind select the same rows, and
+    // a failure names its cause as a QSqlQuery failure would.
+    void rowReaderMatchesQSqlQuery_data()
+    {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<QVariantList>("values");
+        QTest::addColumn<qint64>("skip");
+        const QString all = "SELECT order_num AS Num, comments, subtotal, close_date, 2.5 AS half, x'00ff' AS raw,"
+                            " NULL AS empty FROM orders WHERE order_num >= ? AND comments <> ? ORDER BY order_num";
+        QTest::newRow("every kind of value") << all << QVariantList{0, QString("")} << qint64(0);
+        QTest::newRow("rows skipped") << all << QVariantList{qint64(1), QString("none")} << qint64(1);
+        QTest::newRow("skip beyond the end") << all << QVariantList{0, QString("")} << qint64(9);
+        QTest::newRow("null, bool and real bound")
+            << "SELECT order_num FROM orders WHERE ? IS NULL AND order_num >= ? AND order_num < ? ORDER BY 1"
+            << QVariantList{QVariant(), true, 2.5} << qint64(0);
+        QTest::newRow("a date is bound as QSqlQuery binds it")
+            << "SELECT count(*) FROM orders WHERE close_date = ?" << QVariantList{QDate(2004, 2, 29)} << qint64(0);
+    }
+    void rowReaderMatchesQSqlQuery()
+    {
+        QFETCH(QString, sql);
+        QFETCH(QVariantList, values);
+        QFETCH(qint64, skip);
+        TestDatabase t;
+        QVERIFY(t.exec("INSERT INTO customer (cust_num, last_name) VALUES (0, 'x')"));
+        QVERIFY(t.exec("INSERT INTO orders (order_num, cust_num, comments, subtotal, close_date) VALUES"
+                       " (1, 0, 'Crème brûlée ✓', 123456, '2004-02-29'), (2, 0, '', -5, NULL),"
+                       " (3, 0, 'plain', 0, '2024-12-31')"));
+        std::vector<QVariantList> rows;
+        const RowReader::Result r = RowReader::read(t.db(), sql, values, skip, rows);
+        QVERIFY2(r.status.ok(), qPrintable(r.status.message()));
+
+        QSqlQuery q(t.db());
+        QVERIFY(q.prepare(sql));
+        for (const QVariant &v : values)
+            q.addBindValue(v);
+        QVERIFY(q.exec());
+        QStringList fields;
+        for (int c = 0; c < q.record().count(); ++c)
+            fields << q.record().fieldName(c).toLower();
+        QCOMPARE(r.fields, fields);
+        std::vector<QVariantList> expected;
+        for (qint64 n = 0; q.next(); ++n) {
+            if (n < skip)
+                continue;
+            QVariantList row;
+            for (int c = 0; c < fields.size(); ++c)
+                row << q.value(c);
+            expected.push_back(row);
+        }
+        QCOMPARE(rows.size(), expected.size());
+        for (size_t i = 0; i < rows.size(); ++i) {
+            for (int c = 0; c < fields.size(); ++c) {
+                const QVariant &got = rows[i][c], &want = expected[i][c];
+                QVERIFY2(got == want && got.typeId() == want.typeId() && got.isNull() == want.isNull(),
+                         qPrintable(QString("row %1 %2: %3 (%4) instead of %5 (%6)")
+                                        .arg(i).arg(fields[c], got.toString(), got.typeName(), want.toString(),
+                                             want.typeName())));
+            }
+        }
+    }
+
+    void rowReaderFailures_data()
+    {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<QVariantList>("values");
+        QTest::addColumn<int>("cause");
+        QTest::addColumn<bool>("lockedByOther");
+        QTest::newRow("no such table") << "SELECT * FROM nowhere" << QVariantList{} << int(DatabaseError::Cause::Other)
+                                       << false;
+        QTest::newRow("too many values") << "SELECT 1" << QVariantList{1} << int(DatabaseError::Cause::Other) << false;
+        QTest::newRow("fails while stepping")
+            << "SELECT CASE WHEN order_num = 2 THEN json('{') ELSE order_num END FROM orders ORDER BY order_num"
+            << QVariantList{} << int(DatabaseError::Cause::Other) << false;
+        QTest::newRow("file locked by another program")
+            << "SELECT * FROM orders" << QVariantList{} << int(DatabaseError::Cause::Busy) << true;
+    }
+    void rowReaderFailures()
+    {
+        QFETCH(QString, sql);
+        QFETCH(QVariantList, values);
+        QFETCH(int, cause);
+        QFETCH(bool, lockedByOther);
+        TestDatabase t;
+        QVERIFY(t.exec("INSERT INTO customer (cust_num, last_name) VALUES (0, 'x')"));
+        QVERIFY(t.exec("INSERT INTO orders (order_num, cust_num) VALUES (1, 0), (2, 0), (3, 0)"));
+        std::optional<QSqlDatabase> other;
+        if (lockedByOther) {
+            other = QSqlDatabase::addDatabase("QSQLITE", "other");
+            other->setDatabaseName(t.path());
+            QVERIFY(other->open() && QSqlQuery(*other).exec("BEGIN EXCLUSIVE"));
+            Database::setBusyTimeout(50);
+        }
+        std::vector<QVariantList> rows;
+        const RowReader::Result r = RowReader::read(t.db(), sql, values, 0, rows);
+        if (other) {
+            Database::setBusyTimeout(-1);
+            other->close();
+            other.reset();
+            QSqlDatabase::removeDatabase("other");
+        }
+        QVERIFY(!r.status.ok());
+        QCOMPARE(int(r.status.cause()), cause);
+        QCOMPARE(r.status.statement(), sql);
     }
 };
 
