@@ -202,8 +202,9 @@ Status apply(QSqlDatabase db, const Plan &plan)
     Transaction t(db);
     if (Status s = t.begin(); !s)
         return s;
+    PreparedStatement insert(db, sql);
     for (const QVariantList &values : plan.rows) {
-        if (Status s = execBound(db, sql, values); !s)
+        if (Status s = insert.exec(values); !s)
             return s;
     }
     return t.commit();

@@ -43,6 +43,22 @@ Status execBound(QSqlQuery &q, const QString &sql, const QVariantList &values)
     return {};
 }
 
+PreparedStatement::PreparedStatement(QSqlDatabase db, const QString &sql) : m_query(db), m_sql(sql)
+{
+    m_query.setForwardOnly(true);
+}
+
+Status PreparedStatement::exec(const QVariantList &values)
+{
+    if (!m_prepared && !(m_prepared = m_query.prepare(m_sql)))
+        return Status::failure(m_query.lastError(), m_sql);
+    for (int i = 0; i < values.size(); ++i)
+        m_query.bindValue(i, values[i]);
+    if (!m_query.exec())
+        return Status::failure(m_query.lastError(), m_sql);
+    return {};
+}
+
 Transaction::Transaction(QSqlDatabase db) : m_db(db) {}
 
 Transaction::~Transaction()

@@ -59,5 +59,21 @@ private:
 Status execBound(QSqlDatabase db, const QString &sql, const QVariantList &values = {});
 // The same on a query the caller keeps, to read its rows or the rows it changed.
 Status execBound(QSqlQuery &q, const QString &sql, const QVariantList &values = {});
+// One statement prepared once and run again with new values, as for each line
+// of an order: preparing it anew for every line cost more than running it.
+class PreparedStatement
+{
+public:
+    PreparedStatement(QSqlDatabase db, const QString &sql);
+    // Runs it with `values` bound in order; the rows it read are on query().
+    Status exec(const QVariantList &values);
+    QSqlQuery &query() { return m_query; }
+
+private:
+    QSqlQuery m_query;
+    QString m_sql;
+    bool m_prepared = false;
+};
+
 // The first value of the first row of `sql`; nothing, with `status` set, on failure.
 std::optional<QVariant> scalar(QSqlDatabase db, const QString &sql, Status &status);

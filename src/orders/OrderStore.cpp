@@ -92,20 +92,15 @@ Status missingProduct(const OrderLine &line)
 // is gone is named rather than left to the foreign key's bare message.
 Status writeLines(QSqlDatabase db, int orderNum, int custNum, const std::vector<OrderLine> &lines)
 {
+    PreparedStatement product(db, QStringLiteral("SELECT 1 FROM inventory WHERE product_num = ?"));
+    PreparedStatement insert(db, QStringLiteral("INSERT INTO order_detail (order_num, cust_num, product_num, order_qty)"
+                                                " VALUES (?, ?, ?, ?)"));
     for (const OrderLine &line : lines) {
-        QSqlQuery product(db);
-        if (Status s = execBound(product, QStringLiteral("SELECT 1 FROM inventory WHERE product_num = ?"),
-                           {line.productNum});
-            !s)
+        if (Status s = product.exec({line.productNum}); !s)
             return s;
-        if (!product.next())
+        if (!product.query().next())
             return missingProduct(line);
-        QSqlQuery insert(db);
-        if (Status s = execBound(insert,
-                           QStringLiteral("INSERT INTO order_detail (order_num, cust_num, product_num, order_qty)"
-                                          " VALUES (?, ?, ?, ?)"),
-                           {orderNum, custNum, line.productNum, line.quantity});
-            !s)
+        if (Status s = insert.exec({orderNum, custNum, line.productNum, line.quantity}); !s)
             return s;
     }
     return {};
@@ -116,24 +111,20 @@ Status writeLines(QSqlDatabase db, int orderNum, int custNum, const std::vector<
 Status takeOffStock(QSqlDatabase db, const std::vector<OrderLine> &lines, qint16 reminderQty,
                     std::vector<ReorderReminder> &reminders)
 {
+    PreparedStatement update(db, QStringLiteral("UPDATE inventory SET qty = qty - ? WHERE product_num = ?"));
+    PreparedStatement read(db, QStringLiteral("SELECT qty, product FROM inventory WHERE product_num = ?"));
     for (const OrderLine &line : lines) {
-        QSqlQuery update(db);
-        if (Status s = execBound(update, QStringLiteral("UPDATE inventory SET qty = qty - ? WHERE product_num = ?"),
-                           {line.quantity, line.productNum});
-            !s)
+        if (Status s = update.exec({line.quantity, line.productNum}); !s)
             return s;
-        if (update.numRowsAffected() != 1)
+        if (update.query().numRowsAffected() != 1)
             return missingProduct(line);
-        QSqlQuery read(db);
-        if (Status s = execBound(read, QStringLiteral("SELECT qty, product FROM inventory WHERE product_num = ?"),
-                           {line.productNum});
-            !s)
+        if (Status s = read.exec({line.productNum}); !s)
             return s;
-        if (!read.next())
+        if (!read.query().next())
             return missingProduct(line);
-        const qint64 left = read.value(0).toLongLong();
+        const qint64 left = read.query().value(0).toLongLong();
         if (left <= reminderQty)
-            reminders.push_back({line.productNum, read.value(1).toString(), left});
+            reminders.push_back({line.productNum, read.query().value(1).toString(), left});
     }
     return {};
 }
