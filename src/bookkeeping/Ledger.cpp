@@ -1,6 +1,7 @@
 #include "bookkeeping/Ledger.h"
 
 #include "data/CsvExport.h"
+#include "data/RowReader.h"
 #include "data/TextRules.h"
 
 #include <QMap>
@@ -91,23 +92,24 @@ Totals totals(QSqlDatabase db, const Period &period)
 
 namespace {
 
-// Adds the month sums of a grouped query (month, sum) to `months`.
+// Adds the amounts of a query's rows (month, amount) to their months. The rows
+// are summed here rather than grouped in SQL: grouping sorted every row of the
+// period, which took several times as long as reading them.
 Status addMonthSums(QSqlDatabase db, const Query &query, QMap<QString, MonthTotals> &months, Money MonthTotals::*field)
 {
-    QSqlQuery q(db);
-    q.setForwardOnly(true);
-    if (!q.prepare(query.sql))
-        return Status::failure(q.lastError(), query.sql);
-    for (const QVariant &v : query.values)
-        q.addBindValue(v);
-    if (!q.exec())
-        return Status::failure(q.lastError(), query.sql);
-    while (q.next()) {
-        MonthTotals &m = months[q.value(0).toString()];
-        m.month = q.value(0).toString();
-        m.*field = Money::fromUnits(q.value(1).toLongLong());
-    }
-    return {};
+    bool overflow = false;
+    const RowReader::Result read =
+        RowReader::forEach(db, query.sql, query.values, 0, [&](const QVariantList &row) {
+            const QString month = row[0].toString();
+            MonthTotals &m = months[month];
+            m.month = month;
+            qint64 sum = 0;
+            overflow = overflow || __builtin_add_overflow((m.*field).units(), row[1].toLongLong(), &sum);
+            m.*field = Money::fromUnits(sum);
+        });
+    if (read.status && overflow)
+        return Status::failure(QStringLiteral("A month's sum is too large to show (integer overflow)."), query.sql);
+    return read.status;
 }
 
 } // namespace
@@ -116,15 +118,12 @@ Monthly monthlyTotals(QSqlDatabase db, const Period &period)
 {
     Monthly result;
     QMap<QString, MonthTotals> months;
-    Query sales = closedOrders(
-        QStringLiteral("SELECT SUBSTR(o.close_date, 1, 7), COALESCE(SUM(o.subtotal), 0) FROM orders o"),
-        QStringLiteral("o.close_date"), period);
-    sales.sql += QStringLiteral(" GROUP BY SUBSTR(o.close_date, 1, 7)");
+    const Query sales = closedOrders(QStringLiteral("SELECT SUBSTR(o.close_date, 1, 7), o.subtotal FROM orders o"),
+                                     QStringLiteral("o.close_date"), period);
     if (!(result.status = addMonthSums(db, sales, months, &MonthTotals::sales)))
         return result;
-    Query expenses = datedExpenses(
-        QStringLiteral("SELECT SUBSTR(expense_date, 1, 7), COALESCE(SUM(expense_amt), 0) FROM expenses"), period);
-    expenses.sql += QStringLiteral(" GROUP BY SUBSTR(expense_date, 1, 7)");
+    const Query expenses =
+        datedExpenses(QStringLiteral("SELECT SUBSTR(expense_date, 1, 7), expense_amt FROM expenses"), period);
     if (!(result.status = addMonthSums(db, expenses, months, &MonthTotals::expenses)))
         return result;
     result.months = months.values();

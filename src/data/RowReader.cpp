@@ -12,8 +12,8 @@
 namespace RowReader {
 namespace {
 
-Result readWithQuery(QSqlDatabase db, const QString &sql, const QVariantList &values, qint64 skip,
-                     std::vector<QVariantList> &rows)
+Result forEachWithQuery(QSqlDatabase db, const QString &sql, const QVariantList &values, qint64 skip,
+                        const std::function<void(const QVariantList &)> &use)
 {
     Result result;
     QSqlQuery q(db);
@@ -33,12 +33,12 @@ Result readWithQuery(QSqlDatabase db, const QString &sql, const QVariantList &va
         result.fields << rec.fieldName(i).toLower();
     for (qint64 n = 0; n < skip && q.next(); ++n) {
     }
+    QVariantList row;
     while (q.next()) {
-        QVariantList row;
-        row.reserve(rec.count());
+        row.clear();
         for (int i = 0; i < rec.count(); ++i)
             row << q.value(i);
-        rows.push_back(std::move(row));
+        use(row);
     }
     if (q.lastError().isValid())
         result.status = Status::failure(q.lastError(), sql);
@@ -116,12 +116,12 @@ Status failure(sqlite3 *db, const QString &what, const QString &sql)
 
 } // namespace
 
-Result read(QSqlDatabase db, const QString &sql, const QVariantList &values, qint64 skip,
-            std::vector<QVariantList> &rows)
+Result forEach(QSqlDatabase db, const QString &sql, const QVariantList &values, qint64 skip,
+               const std::function<void(const QVariantList &)> &use)
 {
     sqlite3 *handle = sqliteHandle(db);
     if (!handle || !std::all_of(values.begin(), values.end(), bindable))
-        return readWithQuery(db, sql, values, skip, rows);
+        return forEachWithQuery(db, sql, values, skip, use);
 
     Result result;
     sqlite3_stmt *raw = nullptr;
@@ -144,17 +144,24 @@ Result read(QSqlDatabase db, const QString &sql, const QVariantList &values, qin
     for (qint64 n = 0; n < skip && (step = sqlite3_step(raw)) == SQLITE_ROW; ++n) {
     }
     if (step == SQLITE_ROW) {
+        QVariantList row;
+        row.reserve(columns);
         while ((step = sqlite3_step(raw)) == SQLITE_ROW) {
-            QVariantList row;
-            row.reserve(columns);
+            row.clear();
             for (int c = 0; c < columns; ++c)
                 row << value(raw, c);
-            rows.push_back(std::move(row));
+            use(row);
         }
     }
     if (step != SQLITE_DONE)
         result.status = failure(handle, QStringLiteral("Unable to fetch row"), sql);
     return result;
+}
+
+Result read(QSqlDatabase db, const QString &sql, const QVariantList &values, qint64 skip,
+            std::vector<QVariantList> &rows)
+{
+    return forEach(db, sql, values, skip, [&rows](const QVariantList &row) { rows.push_back(row); });
 }
 
 } // namespace RowReader

@@ -5,6 +5,7 @@
 #include <QSqlDatabase>
 #include <QStringList>
 #include <QVariant>
+#include <functional>
 #include <vector>
 
 // Reads the rows of one query as the values QSqlQuery gives for them (whole
@@ -24,5 +25,10 @@ struct Result
 // and appends the others to `rows`. The statement is finished before it returns.
 Result read(QSqlDatabase db, const QString &sql, const QVariantList &values, qint64 skip,
             std::vector<QVariantList> &rows);
+
+// The same, handing each row to `use` in turn instead of keeping them all (the
+// row is reused for the next one).
+Result forEach(QSqlDatabase db, const QString &sql, const QVariantList &values, qint64 skip,
+               const std::function<void(const QVariantList &row)> &use);
 
 } // namespace RowReader

@@ -178,6 +178,32 @@ private slots:
         for (int r = 0; r < model.rowCount(); ++r)
             listed << model.value(r, "order_num").toInt();
         QCOMPARE(listed, sales);
+
+        // The chart's months add up to the same totals.
+        const Monthly monthly = monthlyTotals(db.db(), period);
+        QVERIFY2(monthly.status, qPrintable(monthly.status.message()));
+        Money monthSales, monthExpenses;
+        for (const MonthTotals &m : monthly.months) {
+            monthSales += m.sales;
+            monthExpenses += m.expenses;
+        }
+        QCOMPARE(monthSales, salesTotal);
+        QCOMPARE(monthExpenses, expensesTotal);
+    }
+
+    // Sums beyond the largest whole number are refused as SQL's SUM refuses them.
+    void monthSumTooLarge()
+    {
+        TestDatabase db;
+        insertCustomer(db, 1, "Ann", "Lee");
+        for (int num : {1, 2})
+            QVERIFY(db.exec("INSERT INTO orders (order_num, cust_num, order_date, order_status, subtotal, close_date)"
+                            " VALUES (?, 1, '2004-01-05', 'C', ?, '2004-02-01')",
+                            {num, std::numeric_limits<qint64>::max() / 2 + 1}));
+        QVERIFY(!Bookkeeping::totals(db.db(), Period::everything()).status);
+        const Monthly monthly = monthlyTotals(db.db(), Period::everything());
+        QVERIFY(!monthly.status);
+        QVERIFY2(monthly.status.message().contains("too large"), qPrintable(monthly.status.message()));
     }
 
     void salesMinusExpensesBelowZero()
