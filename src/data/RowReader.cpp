@@ -36,6 +36,7 @@ Result forEachWithQuery(QSqlDatabase db, const QString &sql, const QVariantList 
     QVariantList row;
     while (q.next()) {
         row.clear();
+        row.reserve(rec.count());
         for (int i = 0; i < rec.count(); ++i)
             row << q.value(i);
         use(row);
@@ -145,9 +146,9 @@ Result forEach(QSqlDatabase db, const QString &sql, const QVariantList &values, 
     }
     if (step == SQLITE_ROW) {
         QVariantList row;
-        row.reserve(columns);
         while ((step = sqlite3_step(raw)) == SQLITE_ROW) {
             row.clear();
+            row.reserve(columns);
             for (int c = 0; c < columns; ++c)
                 row << value(raw, c);
             use(row);
