@@ -9,6 +9,9 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
 #include <QList>
 #include <QPushButton>
 #include <QTableView>
@@ -98,4 +101,25 @@ T *child(QWidget *parent, const QString &name)
     if (!w)
         qWarning("no %s named %s", T::staticMetaObject.className(), qPrintable(name));
     return w;
+}
+
+// The text of a PDF as pdftotext gives it (laid out as on the page with
+// `layout`; pages separated by form feeds); empty when it cannot be read.
+inline QString pdfText(const QString &file, bool layout = false)
+{
+    QProcess process;
+    QStringList args{file, QStringLiteral("-")};
+    if (layout)
+        args.prepend(QStringLiteral("-layout"));
+    process.start(QStringLiteral("pdftotext"), args);
+    if (!process.waitForFinished(30000) || process.exitCode() != 0)
+        return QString();
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+// The text of the one PDF in `dir`; empty when there is not exactly one.
+inline QString onlyPdfText(const QString &dir)
+{
+    const QFileInfoList pdfs = QDir(dir).entryInfoList({QStringLiteral("*.pdf")}, QDir::Files);
+    return pdfs.size() == 1 ? pdfText(pdfs.first().filePath()) : QString();
 }

@@ -67,10 +67,7 @@ QStringList printedLines(const QString &dir, int *files)
     *files = int(pdfs.size());
     QStringList lines;
     for (const QFileInfo &file : pdfs) {
-        QProcess process;
-        process.start(QStringLiteral("pdftotext"), {"-layout", file.filePath(), "-"});
-        process.waitForFinished(30000);
-        for (const QString &line : QString::fromUtf8(process.readAllStandardOutput()).split('\n'))
+        for (const QString &line : pdfText(file.filePath(), true).split('\n'))
             if (!line.trimmed().isEmpty())
                 lines << line.simplified();
     }

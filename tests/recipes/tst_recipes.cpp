@@ -67,10 +67,7 @@ QList<QStringList> printedPages(const QString &dir)
 {
     QList<QStringList> pages;
     for (const QFileInfo &file : QDir(dir).entryInfoList({"*.pdf"}, QDir::Files, QDir::Name)) {
-        QProcess process;
-        process.start(QStringLiteral("pdftotext"), {file.filePath(), QStringLiteral("-")});
-        process.waitForFinished(30000);
-        pages << QString::fromUtf8(process.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+        pages << pdfText(file.filePath()).split('\n', Qt::SkipEmptyParts);
     }
     return pages;
 }

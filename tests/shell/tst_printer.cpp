@@ -1,3 +1,4 @@
+#include "GuiSupport.h"
 #include "shell/Printer.h"
 
 #include <QDir>
@@ -12,16 +13,6 @@
 #include <sys/resource.h>
 
 namespace {
-
-// The text of a PDF as pdftotext lays it out; pages are separated by form feeds.
-QString pdfText(const QString &file)
-{
-    QProcess process;
-    process.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), file, QStringLiteral("-")});
-    if (!process.waitForFinished(30000) || process.exitCode() != 0)
-        return QString();
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
 
 // The non-empty lines of the text, each with its runs of blanks made single.
 QStringList textLines(const QString &text)
@@ -113,7 +104,7 @@ private slots:
 
         const Printer::Result result = Printer::printLines(lines, QStringLiteral("Order lines"));
         QVERIFY2(result.ok, qPrintable(result.error));
-        const QString text = pdfText(result.pdfFile);
+        const QString text = pdfText(result.pdfFile, true);
         QStringList firstRows;
         for (const QString &row : text.split(u'\n').mid(0, 7))
             firstRows << row.simplified();
@@ -144,7 +135,7 @@ private slots:
         QFETCH(QString, separator);
         const Printer::Result result = Printer::printLines({line, QStringLiteral("after")}, QStringLiteral("Long"));
         QVERIFY2(result.ok, qPrintable(result.error));
-        QStringList printed = textLines(pdfText(result.pdfFile));
+        QStringList printed = textLines(pdfText(result.pdfFile, true));
         QVERIFY(printed.size() > 2);
         QCOMPARE(printed.takeLast(), QStringLiteral("after"));
         QCOMPARE(printed.join(separator), line);
@@ -166,7 +157,7 @@ private slots:
         const Printer::Result result = Printer::printLines({"before", item, "after"}, QStringLiteral("Comments"));
         QVERIFY2(result.ok, qPrintable(result.error));
         QStringList rows;
-        for (const QString &row : pdfText(result.pdfFile).split(u'\n').mid(0, printed.size() + 2))
+        for (const QString &row : pdfText(result.pdfFile, true).split(u'\n').mid(0, printed.size() + 2))
             rows << row.simplified();
         QCOMPARE(rows, QStringList{"before"} + printed + QStringList{"after"});
     }
@@ -186,11 +177,11 @@ private slots:
 
         const Printer::Result widget = Printer::printWidget(&screen, QStringLiteral("Apple"));
         QVERIFY2(widget.ok, qPrintable(widget.error));
-        const QString text = pdfText(widget.pdfFile);
+        const QString text = pdfText(widget.pdfFile, true);
         QVERIFY2(text.contains(QStringLiteral("Chocolate Cake")) && text.contains(QStringLiteral("Flour 2 cups")),
                  qPrintable(text));
         QVERIFY(QFileInfo(widget.pdfFile).size() < 200 * 1024);
-        QCOMPARE(textLines(pdfText(lines.pdfFile)), QStringList{QStringLiteral("first")});
+        QCOMPARE(textLines(pdfText(lines.pdfFile, true)), QStringList{QStringLiteral("first")});
         const QStringList files = QDir(m_folder.path()).entryList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Name);
         QCOMPARE(files.mid(files.size() - 2),
                  QStringList({QFileInfo(lines.pdfFile).fileName(), QFileInfo(widget.pdfFile).fileName()}));
