@@ -374,7 +374,7 @@ void fmBookkeeping::fillChart(const QList<Bookkeeping::MonthTotals> &months)
     profit->setName("Gross Profit");
     profit->setPen(QPen(QColor(0xc0, 0x39, 0x2b), 3));
     // Beyond a few years the months are too narrow for a point or a label each:
-    // the line alone, and the first and last month as the axis's title.
+    // the line alone, and the first and last month in the chart's title.
     const bool fewMonths = months.size() <= ReadableMonths;
     profit->setPointsVisible(fewMonths);
     QStringList categories;
@@ -397,7 +397,8 @@ void fmBookkeeping::fillChart(const QList<Bookkeeping::MonthTotals> &months)
     x->append(categories);
     if (!fewMonths) {
         x->setLabelsVisible(false);
-        x->setTitleText(categories.first() + QStringLiteral(" to ") + categories.last());
+        chart->setTitle(chart->title() + QStringLiteral(", ") + categories.first() + QStringLiteral(" to ")
+                        + categories.last());
     }
     auto *y = new QValueAxis;
     y->setRange(low, high > low ? high : low + 1);
