@@ -584,6 +584,29 @@ private slots:
         QCOMPARE(resets.size(), 2);
     }
 
+    // Over three years of months the chart names the first and last month in its
+    // title instead of labelling every month; up to three years it labels them.
+    void chartOfManyMonths_data()
+    {
+        QTest::addColumn<int>("months");
+        QTest::addColumn<QString>("title");
+        QTest::newRow("three years") << 36 << "Sales and expenses per month";
+        QTest::newRow("one month more") << 37 << "Sales and expenses per month, Jan 2001 to Jan 2004";
+    }
+    void chartOfManyMonths()
+    {
+        QFETCH(int, months);
+        QFETCH(QString, title);
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        for (int m = 0; m < months; ++m)
+            addExpense(m + 1, "Rent", 10000, QDate(2001, 1, 1).addMonths(m).toString(Qt::ISODate));
+        open();
+        QChart *chart = child<QChartView>(m_screen.get(), "chartSales")->chart();
+        QCOMPARE(chart->title(), title);
+        QCOMPARE(chartRows().size(), months);
+        QCOMPARE(chart->axes(Qt::Horizontal).value(0)->labelsVisible(), months <= 36);
+    }
+
     void chartPrintsWithFigures()
     {
         seed();
