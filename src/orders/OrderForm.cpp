@@ -240,6 +240,9 @@ void OrderForm::createLayout()
     m_scroll->setWidgetResizable(true);
     m_scroll->setFrameShape(QFrame::NoFrame);
     m_scroll->setWidget(content);
+    // Not a Tab stop of its own (it shows no focus): Tab goes from the order type
+    // straight to the first line.
+    m_scroll->setFocusPolicy(Qt::NoFocus);
 
     cmSave = button(this, "cmSave", "Save");
     cmCancel = button(this, "cmCancel", "Cancel");

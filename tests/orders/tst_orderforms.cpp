@@ -282,6 +282,26 @@ private slots:
         QVERIFY(!form->lines()->txtProduct(1)->text().isEmpty());
     }
 
+    // Tab visits the header, the lines, the panel under them and the buttons, in
+    // that order, and nothing that shows no focus.
+    void tabOrder()
+    {
+        storeBasics();
+        auto form = openForm();
+        fillBasicOrder(*form);
+        QApplication::setActiveWindow(form.get());
+        QStringList order;
+        QList<QWidget *> seen;
+        for (QWidget *w = form->focusWidget(); w && !seen.contains(w) && seen.size() < 40; w = form->focusWidget()) {
+            seen << w;
+            order << w->objectName();
+            QTest::keyClick(w, Qt::Key_Tab);
+        }
+        QCOMPARE(order, QStringList({"medDate", "cmGetName", "optParty", "txtQty_0", "cmGetProduct_0", "cmInsertrow",
+                                     "chkOutofTown", "txtComments", "medaddcosts", "meddiscounts", "optyes",
+                                     "Command2", "cmSave", "cmCancel", "txtCust"}));
+    }
+
     // Letters typed in a picker select the first row whose name starts with them;
     // OK (Return) then takes that row.
     void pickerTypeAhead_data()
