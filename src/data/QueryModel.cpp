@@ -31,16 +31,15 @@ Status QueryModel::refresh()
     const QScopedValueRollback fetching(m_fetching, true);
     beginResetModel();
     m_rows.clear();
-    m_rest.clear();
-    m_restPos = 0;
-    m_restRead = false;
+    m_handed = 0;
     m_fields.clear();
-    m_atEnd = false;
-    m_status = readPage(m_rows);
-    if (!m_status) {
+    // LIMIT is understood by SQLite, PostgreSQL and MySQL alike.
+    m_status = read(QStringLiteral(" LIMIT %1").arg(PageSize), 0);
+    if (!m_status)
         m_rows.clear();
-        m_atEnd = true;
-    }
+    m_handed = m_rows.count();
+    m_atEnd = m_handed < PageSize;
+    m_restRead = m_atEnd;
     m_shown.clear();
     for (const Column &c : m_columns)
         m_shown.push_back(int(m_fields.indexOf(c.field.toLower())));
@@ -48,51 +47,11 @@ Status QueryModel::refresh()
     return m_status;
 }
 
-Status QueryModel::readPage(std::vector<QVariantList> &rows)
+Status QueryModel::read(const QString &limit, qint64 skip)
 {
-    if (m_rows.empty()) {
-        // LIMIT is understood by SQLite, PostgreSQL and MySQL alike.
-        std::vector<QVariantList> first;
-        if (Status s = read(QStringLiteral(" LIMIT %1").arg(PageSize), 0, first); !s)
-            return s;
-        m_atEnd = first.size() < size_t(PageSize);
-        m_restRead = m_atEnd;
-        for (auto &row : first)
-            rows.push_back(std::move(row));
-        return {};
-    }
-    if (!m_restRead) {
-        if (Status s = readRest(); !s)
-            return s;
-    }
-    const size_t end = std::min(m_rest.size(), m_restPos + size_t(PageSize));
-    for (; m_restPos < end; ++m_restPos)
-        rows.push_back(std::move(m_rest[m_restPos]));
-    m_atEnd = m_restPos >= m_rest.size();
-    if (m_atEnd) {
-        m_rest.clear();
-        m_restPos = 0;
-    }
-    return {};
-}
-
-Status QueryModel::readRest()
-{
-    m_rest.clear();
-    m_restPos = 0;
-    if (Status s = read(QString(), qint64(m_rows.size()), m_rest); !s) {
-        m_rest.clear();
-        return s;
-    }
-    m_restRead = true;
-    return {};
-}
-
-Status QueryModel::read(const QString &limit, qint64 skip, std::vector<QVariantList> &rows)
-{
-    // The rows already shown are stepped over, not converted.
+    // The rows already read are stepped over, not kept twice.
     const RowReader::Result r =
-        RowReader::read(QSqlDatabase::database(m_connection, false), m_sql + limit, m_binds, skip, rows);
+        RowReader::read(QSqlDatabase::database(m_connection, false), m_sql + limit, m_binds, skip, m_rows);
     if (m_fields.isEmpty())
         m_fields = r.fields;
     return r.status;
@@ -102,14 +61,14 @@ QVariant QueryModel::value(int row, const QString &field) const
 {
     const int c = int(m_fields.indexOf(field.toLower()));
     Q_ASSERT_X(c >= 0 || m_fields.isEmpty(), "QueryModel::value", qPrintable(field));
-    if (row < 0 || row >= int(m_rows.size()) || c < 0)
+    if (row < 0 || row >= m_handed || c < 0)
         return {};
-    return m_rows[row][c];
+    return m_rows.value(row, c);
 }
 
 int QueryModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : int(m_rows.size());
+    return parent.isValid() ? 0 : int(m_handed);
 }
 
 int QueryModel::columnCount(const QModelIndex &parent) const
@@ -124,13 +83,13 @@ QVariant QueryModel::data(const QModelIndex &index, int role) const
     const int c = m_shown[index.column()];
     if (c < 0)
         return {};
-    const QVariant &v = m_rows[index.row()][c];
     if (role == Qt::DisplayRole || role == Qt::ToolTipRole) {
+        const QVariant v = m_rows.value(index.row(), c);
         const auto &format = m_columns[index.column()].format;
         return format ? QVariant(format(v)) : QVariant(v.toString());
     }
     if (role == Qt::EditRole)
-        return v;
+        return m_rows.value(index.row(), c);
     return {};
 }
 
@@ -159,15 +118,21 @@ void QueryModel::fetchMore(const QModelIndex &parent)
     if (parent.isValid() || m_atEnd || m_fetching)
         return;
     const QScopedValueRollback fetching(m_fetching, true);
-    std::vector<QVariantList> page;
-    m_status = readPage(page);
-    if (!m_status || page.empty()) {
+    if (!m_restRead) {
+        m_status = read(QString(), m_rows.count());
+        m_restRead = true;
+        if (!m_status) {
+            m_atEnd = true;
+            return;
+        }
+    }
+    const qsizetype last = std::min(m_rows.count(), m_handed + PageSize) - 1;
+    if (last < m_handed) {
         m_atEnd = true;
         return;
     }
-    const int first = int(m_rows.size());
-    beginInsertRows({}, first, first + int(page.size()) - 1);
-    for (auto &row : page)
-        m_rows.push_back(std::move(row));
+    beginInsertRows({}, int(m_handed), int(last));
+    m_handed = last + 1;
     endInsertRows();
+    m_atEnd = m_handed >= m_rows.count();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/RowReader.h"
 #include "data/Status.h"
 
 #include <QAbstractTableModel>
@@ -55,13 +56,8 @@ public:
     static constexpr int PageSize = 256;
 
 private:
-    // Reads the next page into `rows`; sets m_atEnd after the last row.
-    Status readPage(std::vector<QVariantList> &rows);
-    // Reads every row after the first page into m_rest.
-    Status readRest();
-    // Runs the query (with `limit` appended when it is not empty) and reads its
-    // rows from position `skip` on into `rows`.
-    Status read(const QString &limit, qint64 skip, std::vector<QVariantList> &rows);
+    // Reads the first page, or on the first fetchMore every row after it.
+    Status read(const QString &limit, qint64 skip);
 
     QList<Column> m_columns;
     QString m_connection;
@@ -69,9 +65,8 @@ private:
     QVariantList m_binds;
     QStringList m_fields;          // the query's column names, lower case
     std::vector<int> m_shown;      // query column of each grid column (-1: none)
-    std::vector<QVariantList> m_rows;
-    std::vector<QVariantList> m_rest;  // read, not yet handed to the view
-    size_t m_restPos = 0;
+    RowReader::Rows m_rows;        // every row read so far
+    qsizetype m_handed = 0;        // how many of them the view has
     bool m_restRead = false;
     bool m_atEnd = true;
     bool m_fetching = false;

@@ -10,10 +10,95 @@
 #include <sqlite3.h>
 
 namespace RowReader {
+
+QVariant Rows::value(qsizetype row, int column) const
+{
+    const Cell &cell = m_cells[size_t(row * m_columns + column)];
+    switch (cell.kind) {
+    case Kind::Null:
+        return QVariant(QMetaType::fromType<QString>());
+    case Kind::Integer:
+        return QVariant(cell.number);
+    case Kind::Real:
+        return QVariant(cell.real);
+    case Kind::Text:
+        return QString::fromUtf8(m_bytes.constData() + cell.number, cell.length);
+    case Kind::Blob:
+        return QByteArray(m_bytes.constData() + cell.number, cell.length);
+    }
+    return {};
+}
+
+QVariantList Rows::row(qsizetype row) const
+{
+    QVariantList values;
+    values.reserve(m_columns);
+    for (int c = 0; c < m_columns; ++c)
+        values << value(row, c);
+    return values;
+}
+
+void Rows::clear()
+{
+    m_columns = 0;
+    m_cells.clear();
+    m_bytes.clear();
+}
+
+void Rows::append(const Rows &other)
+{
+    if (other.m_cells.empty())
+        return;
+    if (!m_columns)
+        m_columns = other.m_columns;
+    Q_ASSERT(m_columns == other.m_columns);
+    const qint64 base = m_bytes.size();
+    m_cells.reserve(m_cells.size() + other.m_cells.size());
+    for (Cell cell : other.m_cells) {
+        if (cell.kind == Kind::Text || cell.kind == Kind::Blob)
+            cell.number += base;
+        m_cells.push_back(cell);
+    }
+    m_bytes.append(other.m_bytes);
+}
+
+// Adds cells to Rows, row by row; undo() takes back all it added.
+class Writer
+{
+public:
+    Writer(Rows &rows, int columns) : m_rows(rows), m_cells(rows.m_cells.size()), m_bytes(rows.m_bytes.size())
+    {
+        if (!m_rows.m_columns)
+            m_rows.m_columns = columns;
+    }
+    bool fits(int columns) const { return m_rows.m_columns == columns; }
+    void null() { m_rows.m_cells.push_back({}); }
+    void integer(qint64 n) { m_rows.m_cells.push_back({Rows::Kind::Integer, 0, n, 0}); }
+    void real(double d) { m_rows.m_cells.push_back({Rows::Kind::Real, 0, 0, d}); }
+    void bytes(Rows::Kind kind, const char *data, int length)
+    {
+        m_rows.m_cells.push_back({kind, length, qint64(m_rows.m_bytes.size()), 0});
+        m_rows.m_bytes.append(data, length);
+    }
+    void text(const char *data, int length) { bytes(Rows::Kind::Text, data, length); }
+    void blob(const char *data, int length) { bytes(Rows::Kind::Blob, data, length); }
+    void undo()
+    {
+        m_rows.m_cells.resize(m_cells);
+        m_rows.m_bytes.truncate(qsizetype(m_bytes));
+        if (m_rows.m_cells.empty())
+            m_rows.m_columns = 0;
+    }
+
+private:
+    Rows &m_rows;
+    size_t m_cells;
+    size_t m_bytes;
+};
+
 namespace {
 
-Result forEachWithQuery(QSqlDatabase db, const QString &sql, const QVariantList &values, qint64 skip,
-                        const std::function<void(const QVariantList &)> &use)
+Result readWithQuery(QSqlDatabase db, const QString &sql, const QVariantList &values, qint64 skip, Rows &rows)
 {
     Result result;
     QSqlQuery q(db);
@@ -31,18 +116,38 @@ Result forEachWithQuery(QSqlDatabase db, const QString &sql, const QVariantList 
     const QSqlRecord rec = q.record();
     for (int i = 0; i < rec.count(); ++i)
         result.fields << rec.fieldName(i).toLower();
+    Writer out(rows, rec.count());
+    if (!out.fits(rec.count())) {
+        result.status = Status::failure(QStringLiteral("The query's columns changed between two reads."), sql);
+        return result;
+    }
     for (qint64 n = 0; n < skip && q.next(); ++n) {
     }
-    QVariantList row;
     while (q.next()) {
-        row.clear();
-        row.reserve(rec.count());
-        for (int i = 0; i < rec.count(); ++i)
-            row << q.value(i);
-        use(row);
+        for (int i = 0; i < rec.count(); ++i) {
+            const QVariant v = q.value(i);
+            if (v.isNull()) {
+                out.null();
+            } else if (v.typeId() == QMetaType::Double) {
+                out.real(v.toDouble());
+            } else if (v.typeId() == QMetaType::QByteArray) {
+                const QByteArray b = v.toByteArray();
+                out.blob(b.constData(), int(b.size()));
+            } else if (v.typeId() == QMetaType::QString) {
+                const QByteArray t = v.toString().toUtf8();
+                out.text(t.constData(), int(t.size()));
+            } else if (bool whole = false; (void)v.toLongLong(&whole), whole) {
+                out.integer(v.toLongLong());
+            } else {
+                const QByteArray t = v.toString().toUtf8();
+                out.text(t.constData(), int(t.size()));
+            }
+        }
     }
-    if (q.lastError().isValid())
+    if (q.lastError().isValid()) {
+        out.undo();
         result.status = Status::failure(q.lastError(), sql);
+    }
     return result;
 }
 
@@ -90,24 +195,6 @@ int bind(sqlite3_stmt *st, int index, const QVariant &v)
     }
 }
 
-// The value as the Qt driver would give it.
-QVariant value(sqlite3_stmt *st, int column)
-{
-    switch (sqlite3_column_type(st, column)) {
-    case SQLITE_INTEGER:
-        return QVariant(qint64(sqlite3_column_int64(st, column)));
-    case SQLITE_FLOAT:
-        return QVariant(sqlite3_column_double(st, column));
-    case SQLITE_NULL:
-        return QVariant(QMetaType::fromType<QString>());
-    case SQLITE_BLOB:
-        return QByteArray(static_cast<const char *>(sqlite3_column_blob(st, column)), sqlite3_column_bytes(st, column));
-    default:
-        return QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, column)),
-                                 sqlite3_column_bytes(st, column));
-    }
-}
-
 Status failure(sqlite3 *db, const QString &what, const QString &sql)
 {
     return Status::failure(QSqlError(what, QString::fromUtf8(sqlite3_errmsg(db)), QSqlError::StatementError,
@@ -117,12 +204,11 @@ Status failure(sqlite3 *db, const QString &what, const QString &sql)
 
 } // namespace
 
-Result forEach(QSqlDatabase db, const QString &sql, const QVariantList &values, qint64 skip,
-               const std::function<void(const QVariantList &)> &use)
+Result read(QSqlDatabase db, const QString &sql, const QVariantList &values, qint64 skip, Rows &rows)
 {
     sqlite3 *handle = sqliteHandle(db);
     if (!handle || !std::all_of(values.begin(), values.end(), bindable))
-        return forEachWithQuery(db, sql, values, skip, use);
+        return readWithQuery(db, sql, values, skip, rows);
 
     Result result;
     sqlite3_stmt *raw = nullptr;
@@ -141,28 +227,52 @@ Result forEach(QSqlDatabase db, const QString &sql, const QVariantList &values, 
     const int columns = sqlite3_column_count(raw);
     for (int c = 0; c < columns; ++c)
         result.fields << QString::fromUtf8(sqlite3_column_name(raw, c)).toLower();
+    Writer out(rows, columns);
+    if (!out.fits(columns)) {
+        result.status = Status::failure(QStringLiteral("The query's columns changed between two reads."), sql);
+        return result;
+    }
     int step = SQLITE_ROW;
     for (qint64 n = 0; n < skip && (step = sqlite3_step(raw)) == SQLITE_ROW; ++n) {
     }
-    if (step == SQLITE_ROW) {
-        QVariantList row;
-        while ((step = sqlite3_step(raw)) == SQLITE_ROW) {
-            row.clear();
-            row.reserve(columns);
-            for (int c = 0; c < columns; ++c)
-                row << value(raw, c);
-            use(row);
+    while (step == SQLITE_ROW && (step = sqlite3_step(raw)) == SQLITE_ROW) {
+        for (int c = 0; c < columns; ++c) {
+            switch (sqlite3_column_type(raw, c)) {
+            case SQLITE_INTEGER:
+                out.integer(sqlite3_column_int64(raw, c));
+                break;
+            case SQLITE_FLOAT:
+                out.real(sqlite3_column_double(raw, c));
+                break;
+            case SQLITE_NULL:
+                out.null();
+                break;
+            case SQLITE_BLOB:
+                out.blob(static_cast<const char *>(sqlite3_column_blob(raw, c)), sqlite3_column_bytes(raw, c));
+                break;
+            default:
+                out.text(reinterpret_cast<const char *>(sqlite3_column_text(raw, c)), sqlite3_column_bytes(raw, c));
+                break;
+            }
         }
     }
-    if (step != SQLITE_DONE)
+    if (step != SQLITE_DONE) {
+        out.undo();
         result.status = failure(handle, QStringLiteral("Unable to fetch row"), sql);
+    }
     return result;
 }
 
-Result read(QSqlDatabase db, const QString &sql, const QVariantList &values, qint64 skip,
-            std::vector<QVariantList> &rows)
+Result forEach(QSqlDatabase db, const QString &sql, const QVariantList &values, qint64 skip,
+               const std::function<void(const QVariantList &row)> &use)
 {
-    return forEach(db, sql, values, skip, [&rows](const QVariantList &row) { rows.push_back(row); });
+    Rows rows;
+    const Result result = read(db, sql, values, skip, rows);
+    if (result.status) {
+        for (qsizetype r = 0; r < rows.count(); ++r)
+            use(rows.row(r));
+    }
+    return result;
 }
 
 } // namespace RowReader
