@@ -298,9 +298,9 @@ QString freshCopy(const QTemporaryDir &dir, const QString &file, const QString &
 void measureStart(const QString &file, const QTemporaryDir &dir, int runs)
 {
     // A start takes a few tens of milliseconds, and the medians of five varied
-    // by a third from one run of the benchmark to the next: at least 15 starts each.
+    // by a third from one run of the benchmark to the next: at least 25 starts each.
     std::vector<double> bare, fresh, full;
-    for (int i = 0; i < std::max(runs, 15); ++i) {
+    for (int i = 0; i < std::max(runs, 25); ++i) {
         bare.push_back(runChild({QStringLiteral("child-bare")}).wallMs);
         const QString newFile = dir.filePath(QStringLiteral("new%1.db").arg(i));
         fresh.push_back(runChild({QStringLiteral("child-start"), newFile}).wallMs);
