@@ -187,7 +187,10 @@ int bind(sqlite3_stmt *st, int index, const QVariant &v)
     case QMetaType::Double:
         return sqlite3_bind_double(st, index, v.toDouble());
     case QMetaType::QString: {
+        // A null text is bound as NULL, as the Qt driver binds it.
         const QString text = v.toString();
+        if (text.isNull())
+            return sqlite3_bind_null(st, index);
         return sqlite3_bind_text16(st, index, text.utf16(), int(text.size() * sizeof(char16_t)), SQLITE_TRANSIENT);
     }
     default:

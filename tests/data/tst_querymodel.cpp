@@ -84,6 +84,9 @@ private slots:
         QTest::newRow("null, bool and real bound")
             << "SELECT order_num FROM orders WHERE ? IS NULL AND order_num >= ? AND order_num < ? ORDER BY 1"
             << QVariantList{QVariant(), true, 2.5} << qint64(0);
+        QTest::newRow("a null text is bound as NULL, an empty one as a text")
+            << "SELECT ? IS NULL AS a, ? IS NULL AS b, count(*) AS n FROM orders" << QVariantList{QString(), QString("")}
+            << qint64(0);
         QTest::newRow("a date is bound as QSqlQuery binds it")
             << "SELECT count(*) FROM orders WHERE close_date = ?" << QVariantList{QDate(2004, 2, 29)} << qint64(0);
     }
