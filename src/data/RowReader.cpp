@@ -45,23 +45,6 @@ void Rows::clear()
     m_bytes.clear();
 }
 
-void Rows::append(const Rows &other)
-{
-    if (other.m_cells.empty())
-        return;
-    if (!m_columns)
-        m_columns = other.m_columns;
-    Q_ASSERT(m_columns == other.m_columns);
-    const qint64 base = m_bytes.size();
-    m_cells.reserve(m_cells.size() + other.m_cells.size());
-    for (Cell cell : other.m_cells) {
-        if (cell.kind == Kind::Text || cell.kind == Kind::Blob)
-            cell.number += base;
-        m_cells.push_back(cell);
-    }
-    m_bytes.append(other.m_bytes);
-}
-
 // Adds cells to Rows, row by row; undo() takes back all it added.
 class Writer
 {
@@ -126,21 +109,30 @@ Result readWithQuery(QSqlDatabase db, const QString &sql, const QVariantList &va
     while (q.next()) {
         for (int i = 0; i < rec.count(); ++i) {
             const QVariant v = q.value(i);
-            if (v.isNull()) {
+            switch (v.isNull() ? QMetaType::UnknownType : v.typeId()) {
+            case QMetaType::UnknownType:
                 out.null();
-            } else if (v.typeId() == QMetaType::Double) {
+                break;
+            case QMetaType::Int:
+            case QMetaType::UInt:
+            case QMetaType::LongLong:
+            case QMetaType::ULongLong:
+            case QMetaType::Bool:
+                out.integer(v.toLongLong());
+                break;
+            case QMetaType::Double:
                 out.real(v.toDouble());
-            } else if (v.typeId() == QMetaType::QByteArray) {
+                break;
+            case QMetaType::QByteArray: {
                 const QByteArray b = v.toByteArray();
                 out.blob(b.constData(), int(b.size()));
-            } else if (v.typeId() == QMetaType::QString) {
+                break;
+            }
+            default: {
                 const QByteArray t = v.toString().toUtf8();
                 out.text(t.constData(), int(t.size()));
-            } else if (bool whole = false; (void)v.toLongLong(&whole), whole) {
-                out.integer(v.toLongLong());
-            } else {
-                const QByteArray t = v.toString().toUtf8();
-                out.text(t.constData(), int(t.size()));
+                break;
+            }
             }
         }
     }

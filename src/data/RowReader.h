@@ -29,8 +29,6 @@ public:
     // A whole row's values.
     QVariantList row(qsizetype row) const;
     void clear();
-    // Adds the rows of `other` (same columns) after these.
-    void append(const Rows &other);
 
 private:
     friend class Writer;
