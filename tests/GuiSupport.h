@@ -123,3 +123,18 @@ inline QString onlyPdfText(const QString &dir)
     const QFileInfoList pdfs = QDir(dir).entryInfoList({QStringLiteral("*.pdf")}, QDir::Files);
     return pdfs.size() == 1 ? pdfText(pdfs.first().filePath()) : QString();
 }
+
+// The objectNames Tab visits in `window`, from the widget with the focus until
+// a widget comes round again.
+inline QStringList tabChain(QWidget *window)
+{
+    QApplication::setActiveWindow(window);
+    QStringList names;
+    QList<QWidget *> seen;
+    for (QWidget *w = window->focusWidget(); w && !seen.contains(w) && seen.size() < 100; w = window->focusWidget()) {
+        seen << w;
+        names << w->objectName();
+        QTest::keyClick(w, Qt::Key_Tab);
+    }
+    return names;
+}

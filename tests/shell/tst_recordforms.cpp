@@ -243,13 +243,7 @@ private slots:
         const FormCase c = formCases().at(index);
         seed(c);
         QStringList order;
-        runForm(c, [&](QDialog *form) {
-            QApplication::setActiveWindow(form);
-            for (QWidget *w = form->focusWidget(); w && !order.contains(w->objectName()); w = form->focusWidget()) {
-                order << w->objectName();
-                QTest::keyClick(w, Qt::Key_Tab);
-            }
-        });
+        runForm(c, [&](QDialog *form) { order = tabChain(form); });
         const QStringList customer = {"txtLastname", "txtFirstname", "txtAddress", "txtPhone",
                                       "txtEmail", "txtBirthday", "txtComments", "cmSave", "cmCancel"};
         const QStringList supplier = {"txtCompany", "txtContact", "txtAddress", "txtPhone",
